@@ -1,5 +1,6 @@
 #pragma once
 // The shell: special folders, shell links and opening a document.
+// Main thread (any thread is safe: nothing here keeps state between calls).
 
 #include <optional>
 #include <string>
@@ -30,7 +31,7 @@ struct ShellLink {
     int iconIndex = 0;
     int showCommand = 5;  // SW_SHOW
     int hotkey = 0;
-    std::string name;     // the entry's Name=; the target's file name when empty
+    std::string name;  // the entry's Name=; the target's file name when empty
 
     // Writes the link file at `path`. False when it cannot be written.
     bool Save(const std::string& path) const;
@@ -42,5 +43,15 @@ std::string DesktopExecLine(const std::string& target);
 // Opens a document with the desktop's default handler (xdg-open), the path passed as
 // one argument, no shell. Does not wait. False when the handler could not be started.
 bool OpenDocument(const std::string& path);
+
+// Makes a written launcher startable from the desktop: the owner, group and others get
+// execute permission, and where GNOME's `gio` is present the file is marked trusted
+// (metadata::trusted), so the file manager runs it instead of asking. The marking is
+// best effort; false only when the permission could not be set.
+bool MarkLauncherTrusted(const std::string& path);
+
+// Creates a folder and every missing parent (mkdir -p), mode 0755. True when the folder
+// exists afterwards.
+bool CreateFolderTree(const std::string& path);
 
 }  // namespace platform
