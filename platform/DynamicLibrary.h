@@ -5,7 +5,8 @@
 
 namespace platform {
 
-// Move-only owner of a loaded library; the destructor frees it.
+// Move-only owner of a loaded library; the destructor frees it. Any thread; one object
+// is used by one thread at a time.
 class DynamicLibrary {
 public:
     DynamicLibrary() = default;

@@ -14,6 +14,8 @@
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace platform {
 
@@ -31,6 +33,8 @@ public:
     using std::runtime_error::runtime_error;
 };
 
+// A snapshot of one key, taken when it is opened. Any thread; the store is read afresh by
+// every OpenCurrentUser.
 class RegistryKey {
 public:
     // Opens HKEY_CURRENT_USER\<path> without creating it; nullopt when absent.
@@ -44,6 +48,7 @@ public:
 
 private:
     std::string path_;
+    std::vector<std::pair<std::string, RegValue>> values_;  // as read when opened
 };
 
 // Where the store lives (for tests and messages).

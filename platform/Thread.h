@@ -54,7 +54,9 @@ void SetCurrentThreadPriority(ThreadPriority priority);
 void SleepMs(std::uint32_t milliseconds);
 
 // x87 floating-point control word on x86 and x86-64 (fnstcw/fldcw); elsewhere reading
-// gives 0x037F and writing does nothing. ResetFpu is fninit followed by fnclex.
+// gives 0x037F and writing does nothing. ResetFpu is fninit followed by fnclex. The
+// processor keeps bit 6 set: 0x133F written reads back as 0x137F. Any thread (each has
+// its own control word).
 std::uint16_t GetFpuControlWord();
 void SetFpuControlWord(std::uint16_t word);
 void ResetFpu();
