@@ -28,6 +28,7 @@
 #include <vector>
 
 #include "framework/Exception.h"
+#include "libs/gogo/gogo.h"
 #include "platform/Messages.h"
 #include "platform/Thread.h"
 
@@ -197,7 +198,7 @@ class TGogoTea {
     void SetSetOfUseUnit(TSetOfUseUnit value);
     TEncodeFormat EncodeFormat() const { return FEncodeFormat; }
     void SetEncodeFormat(TEncodeFormat value);
-    TEncodeMode EncodeMode() const { return FEncodeMode; }
+    TEncodeMode EncodeMode() const { return FEncodeMode.load(); }
     void SetEncodeMode(TEncodeMode value);
     TEncodeType EncodeType() const { return FEncodeType; }
     void SetEncodeType(TEncodeType value);
@@ -311,7 +312,8 @@ class TGogoTea {
     std::int32_t FReadPos = 0;
     std::unique_ptr<std::uint8_t[]> FBuffer;
     mutable std::mutex FLock;
-    TEncodeMode FEncodeMode = _FILE;
+    // Read by WriteBuffer, which any thread may call.
+    std::atomic<TEncodeMode> FEncodeMode{_FILE};
     TEncodeFormat FEncodeFormat = _FORMAT_OF_MP3;
     std::vector<std::unique_ptr<std::uint8_t[]>> FRmpTagData;
     std::vector<TTagInfoPac> FRmpTags;
@@ -327,6 +329,9 @@ class TGogoTea {
     // encode it reports on, so a notification left over from an earlier encode fires its
     // event but never changes the state of the current one.
     std::uint32_t startSerial_ = 0;
+    // The record handed to the library with setting code 1 in memory mode; it stays valid
+    // until the next set-up, whatever the library keeps of it.
+    MPGE_MEMORY_INPUT memoryInput_{};
 };
 
 }  // namespace encoder
