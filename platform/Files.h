@@ -1,5 +1,6 @@
 #pragma once
 // Files and folders by path. Paths are byte strings in the host's charset (UTF-8).
+// Any thread.
 
 #include <optional>
 #include <string>
@@ -21,11 +22,13 @@ bool IsReadOnly(const std::string& path);
 bool SetAttributesNormal(const std::string& path);
 bool SetReadOnly(const std::string& path);
 
-// Deletes a file (never a folder). False when nothing was deleted.
+// Deletes a file (never a folder). False when nothing was deleted. As on Windows, a
+// read-only file stays until SetAttributesNormal has cleared it.
 bool DeleteFile(const std::string& path);
 
 // Copies a file's bytes; with failIfExists an existing destination is kept and the call
-// fails. The copy is written beside the destination and renamed into place.
+// fails. The copy is written beside the destination and renamed into place, with the
+// source's permissions and modification time. A read-only destination is never replaced.
 bool CopyFile(const std::string& source, const std::string& destination, bool failIfExists);
 
 // The current working folder, and `path` made absolute against it (an absolute path is

@@ -2,7 +2,7 @@
 // Path syntax of a host and the pure helpers over it. Paths are byte strings built by
 // plain concatenation and never normalised. Every split is double-byte aware: a byte
 // that is the second byte of a double-byte character is part of that character, never
-// a separator, "." or ":".
+// a separator, "." or ":". Any thread.
 
 #include <string>
 

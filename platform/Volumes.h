@@ -1,6 +1,6 @@
 #pragma once
 // Volumes. On Linux a volume is a mounted file system and the "drive" of a path is its
-// mount point; on Windows it is a drive letter with its colon.
+// mount point; on Windows it is a drive letter with its colon. Any thread.
 
 #include <cstdint>
 #include <string>
