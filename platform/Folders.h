@@ -1,0 +1,24 @@
+#pragma once
+// Folder queries: listing subfolders, whether a folder can be entered or written, and
+// creating a folder with its parents. Paths in the host's syntax and charset.
+// Any thread.
+
+#include <string>
+#include <vector>
+
+namespace platform {
+
+// The names of the subfolders of `folder` (no "." or ".."), in byte order. Empty when
+// the folder cannot be read.
+std::vector<std::string> ListSubfolders(const std::string& folder);
+
+// The folder exists and the calling process may enter it (search permission).
+bool CanEnterFolder(const std::string& folder);
+
+// The folder exists and the calling process may create files in it.
+bool FolderWritable(const std::string& folder);
+
+// Creates the folder and every missing parent. True when it exists afterwards.
+bool CreateFolderTree(const std::string& folder);
+
+}  // namespace platform
