@@ -82,7 +82,8 @@ bool WavFileWriter::Begin(const std::string& destination, int sampleRate, int ch
         for (char& c : suffix) {
             c = kChars[pick(random)];
         }
-        std::string candidate = folder + "/." + name + "." + suffix + ".part";
+        // A name near the file system's limit would not leave room for the additions.
+        std::string candidate = folder + "/." + name.substr(0, 200) + "." + suffix + ".part";
         int fd = ::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd >= 0) {
             fd_ = fd;

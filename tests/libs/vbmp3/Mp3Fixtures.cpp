@@ -47,7 +47,7 @@ Pcm MakeTone(int rate, int channels, double seconds) {
     return pcm;
 }
 
-Bytes EncodeMp3(const Pcm& pcm, int kbps) {
+Bytes EncodeMp3(const Pcm& pcm, int kbps, bool infoFrame) {
     lame_t gf = lame_init();
     if (!gf) {
         throw std::runtime_error("lame_init");
@@ -56,7 +56,7 @@ Bytes EncodeMp3(const Pcm& pcm, int kbps) {
               lame_set_out_samplerate(gf, pcm.rate) == 0 &&
               lame_set_num_channels(gf, pcm.channels) == 0 && lame_set_brate(gf, kbps) == 0 &&
               lame_set_mode(gf, pcm.channels == 1 ? MONO : JOINT_STEREO) == 0 &&
-              lame_set_bWriteVbrTag(gf, 1) == 0 && lame_init_params(gf) == 0;
+              lame_set_bWriteVbrTag(gf, infoFrame ? 1 : 0) == 0 && lame_init_params(gf) == 0;
     Bytes out;
     std::vector<unsigned char> chunk(1 << 16);
     const size_t frames = pcm.Frames();
@@ -74,10 +74,12 @@ Bytes EncodeMp3(const Pcm& pcm, int kbps) {
     int got = ok ? lame_encode_flush(gf, chunk.data(), int(chunk.size())) : -1;
     ok = got >= 0;
     out.insert(out.end(), chunk.begin(), chunk.begin() + std::max(got, 0));
-    size_t tag = ok ? lame_get_lametag_frame(gf, chunk.data(), chunk.size()) : 0;
-    ok = ok && tag > 0 && tag <= out.size();
-    if (ok) {
-        std::memcpy(out.data(), chunk.data(), tag);
+    if (ok && infoFrame) {
+        size_t tag = lame_get_lametag_frame(gf, chunk.data(), chunk.size());
+        ok = tag > 0 && tag <= out.size();
+        if (ok) {
+            std::memcpy(out.data(), chunk.data(), tag);
+        }
     }
     lame_close(gf);
     if (!ok) {

@@ -24,9 +24,9 @@ struct Pcm {
 // A tone per channel (440 Hz left, 660 Hz right) at half scale.
 Pcm MakeTone(int rate, int channels, double seconds);
 
-// Encodes with libmp3lame at a constant bit rate, with the LAME info frame written back
-// at the start so that decoders return exactly the input's sample count.
-Bytes EncodeMp3(const Pcm& pcm, int kbps);
+// Encodes with libmp3lame at a constant bit rate. With infoFrame, the LAME info frame is
+// written back at the start so that decoders return exactly the input's sample count.
+Bytes EncodeMp3(const Pcm& pcm, int kbps, bool infoFrame = true);
 // Encodes through the lame command (for options the library does not offer, such as
 // --freeformat); empty on failure.
 Bytes EncodeWithLameCli(const Pcm& pcm, const std::string& options,

@@ -140,6 +140,25 @@ TEST_F(Vbmp3Test, LongFileIsDecodedOverManyPollsWithRisingProgress) {
     EXPECT_GE(between, 4);
 }
 
+TEST_F(Vbmp3Test, FileAbove21MBKeepsProgressWithin32Bits) {
+    // position * 100 must not overflow a signed 32-bit integer: above 21474836 bytes the
+    // unit grows to a power of two of bytes. 32 kHz mono at 320 kbit/s keeps the decode
+    // short.
+    const Bytes second = EncodeMp3(MakeTone(32000, 1, 1.0), 320, false);
+    Bytes mp3;
+    while (mp3.size() <= 22u * 1000 * 1000) {
+        mp3.insert(mp3.end(), second.begin(), second.end());
+    }
+    const BatchRun run = RunBatch(WriteMp3("big.mp3", mp3), dir_ / "big.wav");
+    ASSERT_EQ(run.result, VBMP3_RESULT_COMPLETE);
+    EXPECT_EQ(run.info.lengthUnitBytes, 2);
+    EXPECT_EQ(run.info.TotalLength, int32_t(mp3.size() / 2));
+    EXPECT_LE(int64_t(run.info.TotalLength) * 100, INT32_MAX);
+    EXPECT_EQ(run.positions.back(), run.info.TotalLength);
+    EXPECT_EQ(run.lastPercent, 100);
+    EXPECT_TRUE(std::is_sorted(run.positions.begin(), run.positions.end()));
+}
+
 TEST_F(Vbmp3Test, OptionsChangeChannelsAndRateOnlyWhenAskedFor) {
     const Pcm source = MakeTone(48000, 2, 2.0);
     const fs::path in = WriteMp3("in.mp3", EncodeMp3(source, 128));
@@ -302,6 +321,14 @@ TEST_F(Vbmp3Test, OutputAppearsOnlyWhenComplete) {
         ASSERT_EQ(DecoderLastResult(), VBMP3_RESULT_COMPLETE);
     }
     EXPECT_EQ(ReadFile(dir_ / "a.wav"), ReadFile(dir_ / "b.wav"));
+
+    // A name as long as the file system allows still gets its temporary.
+    const std::string longName = std::string(251, 'n') + ".wav";
+    ASSERT_EQ(DecoderBeginWavOutput((dir_ / longName).c_str()), 1);
+    while (DecoderPoll(nullptr)) {
+    }
+    EXPECT_EQ(DecoderLastResult(), VBMP3_RESULT_COMPLETE);
+    EXPECT_EQ(ReadFile(dir_ / longName), ReadFile(dir_ / "a.wav"));
 }
 
 TEST_F(Vbmp3Test, UnusableDestinationIsReportedAndLeavesNothing) {
