@@ -165,7 +165,15 @@ bool ReplaceFile(const std::string& path, const std::string& text, bool exists) 
     }
     std::string temp = target + ".XXXXXX";
     const int fd = ::mkostemp(temp.data(), O_CLOEXEC);
-    if (fd < 0) return false;
+    if (fd < 0) {
+        // A writable file in a folder that is not: rewrite it in place, as the system
+        // would, rather than refuse.
+        if (!exists || (errno != EACCES && errno != EPERM)) return false;
+        const int in = ::open(target.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
+        if (in < 0) return false;
+        const bool ok = WriteAll(in, text);
+        return ::close(in) == 0 && ok;
+    }
     bool ok = WriteAll(fd, text) && ::fchmod(fd, mode) == 0 && ::fsync(fd) == 0;
     ok = ::close(fd) == 0 && ok;
     ok = ok && ::rename(temp.c_str(), target.c_str()) == 0;

@@ -25,7 +25,9 @@ enum class ThreadPriority : std::uint8_t {
 // A joinable thread. The constructor registers the new thread's message queue before
 // it returns, so PostThreadMessage(Id(), ...) succeeds at once. With `suspended` the
 // body waits until Resume(). The destructor joins (after resuming a suspended thread).
-// Created, resumed, joined and destroyed on one owner thread.
+// Created, resumed, joined and destroyed on one owner thread. The body's own queue ends
+// when the body returns: posts to Id() fail from then on. An exception that leaves the
+// body ends the process, as with std::thread.
 class Thread {
 public:
     explicit Thread(std::function<void()> body, bool suspended = false);

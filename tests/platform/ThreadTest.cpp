@@ -14,8 +14,14 @@ using namespace std::chrono_literals;
 
 TEST(Thread, SuspendedBodyWaitsForResumeAndTheDestructorJoins) {
     std::atomic<int> runs{0};
+    std::atomic<ThreadId> seenId{0};
     {
-        Thread thread([&] { ++runs; }, true);
+        Thread thread(
+            [&] {
+                ++runs;
+                seenId = CurrentThreadId();
+            },
+            true);
         SleepMs(30);
         EXPECT_EQ(runs, 0);
         EXPECT_FALSE(thread.Finished());
@@ -24,6 +30,8 @@ TEST(Thread, SuspendedBodyWaitsForResumeAndTheDestructorJoins) {
         thread.Join();  // idempotent
         EXPECT_TRUE(thread.Finished());
         EXPECT_EQ(runs, 1);
+        EXPECT_EQ(seenId, thread.Id());
+        EXPECT_NE(seenId, CurrentThreadId());
     }
     {
         Thread neverResumed([&] { ++runs; }, true);
