@@ -103,8 +103,9 @@ VBMP3_API int32_t DecoderSetOptions(const DecoderOptionBlock* options);
 VBMP3_API int32_t DecoderCloseInput(void);
 
 /* Starts decoding the open input into a 16-bit PCM WAV file at path. The data is written
- * to a temporary file ".<name>.XXXXXX.part" in the destination's folder, which replaces
- * path only once it is complete and flushed to disk. Returns 1 when decoding has begun,
+ * to a temporary file ".<name>.XXXXXX.part" in the destination's folder (name cut to 200
+ * bytes, XXXXXX random), which replaces path only once it is complete and flushed to disk.
+ * Returns 1 when decoding has begun,
  * 0 when no input is open, an output is already in progress, or the temporary file cannot
  * be created. Calling it again after a finished output decodes the input again. */
 VBMP3_API int32_t DecoderBeginWavOutput(const char* path);
