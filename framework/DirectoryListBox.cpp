@@ -63,6 +63,7 @@ TDirectoryListBox::TDirectoryListBox(TForm& form, std::string name)
     : TControl(form, ControlType::DirectoryListBox, std::move(name)) {
     SetTabStop(true);
     directory_ = Normalize(platform::CurrentFolder());
+    lastFolderOfVolume_[platform::VolumeOf(directory_)] = directory_;
     BuildList();
 }
 
@@ -74,6 +75,7 @@ void TDirectoryListBox::SetDirectory(const std::string& directory) {
         throw EInOutError(directory + " に移動できません", 3);
     }
     directory_ = normal;
+    lastFolderOfVolume_[platform::VolumeOf(directory_)] = directory_;
     BuildList();
     Fire(OnChange);
 }
@@ -84,8 +86,13 @@ std::string TDirectoryListBox::Drive() const {
 
 void TDirectoryListBox::SetDrive(const std::string& root) {
     if (root.empty() || platform::SameVolume(root, Drive())) return;
+    auto last = lastFolderOfVolume_.find(root);
+    std::string target = root;
+    if (last != lastFolderOfVolume_.end() && platform::CanEnterFolder(last->second)) {
+        target = last->second;
+    }
     try {
-        SetDirectory(root);
+        SetDirectory(target);
     } catch (const EInOutError&) {
         // A volume that cannot be entered leaves the list where it is.
     }

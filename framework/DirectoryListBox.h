@@ -7,11 +7,13 @@
 // Setting Directory to a folder that cannot be entered raises EInOutError and changes
 // nothing; an empty text, or the folder it already shows, does nothing; any other
 // change rebuilds the items and raises OnChange. Drive (the volume root of the folder)
-// can be set by a drive combo: a different volume moves to its root when it can be
-// entered and silently stays otherwise. The process's current folder is never touched.
+// can be set by a drive combo: a different volume moves to the folder the list last
+// showed on that volume (its root the first time) when it can be entered, and silently
+// stays otherwise. The process's current folder is never touched.
 // Main thread only.
 
 #include <functional>
+#include <map>
 #include <string>
 
 #include "framework/Control.h"
@@ -50,6 +52,7 @@ class TDirectoryListBox : public TControl {
     void BuildList();
 
     std::string directory_;
+    std::map<std::string, std::string> lastFolderOfVolume_;
     int chainLength_ = 0;
     TDriveComboBox* driveCombo_ = nullptr;
 };

@@ -15,18 +15,18 @@ namespace framework {
 class TForm;
 
 struct ControlSpec {
-    std::string name;
+    std::string name{};
     ControlType type = ControlType::Label;
-    std::string parent;  // "" for the form itself
+    std::string parent{};  // "" for the form itself
     int left = 0, top = 0, width = 0, height = 0;
-    std::string caption;
+    std::string caption{};
     int tag = 0;
     int tabOrder = -1;  // -1: none given
     bool visible = true;
     bool enabled = true;
-    std::optional<bool> tabStop;  // nullopt: the control type's default
+    std::optional<bool> tabStop{};  // nullopt: the control type's default
     bool checked = false;
-    std::vector<std::string> items;
+    std::vector<std::string> items{};
     int itemHeight = 0;
     TComboBoxStyle style = csDropDown;
     TAlignment alignment = taLeftJustify;
@@ -37,19 +37,19 @@ struct ControlSpec {
     bool isCancel = false;
     TModalResult modalResult = mrNone;
     int min = 0, max = 100;
-    std::optional<TFont> font;    // an own font (ParentFont false)
-    std::optional<TColor> color;  // an own colour (ParentColor false)
+    std::optional<TFont> font{};    // an own font (ParentFont false)
+    std::optional<TColor> color{};  // an own colour (ParentColor false)
     TBevelCut bevelInner = bvNone, bevelOuter = bvRaised;
-    std::string picture;
+    std::string picture{};
     bool stretch = false;
-    std::string dirList;  // drive combo: the folder list it feeds
+    std::string dirList{};  // drive combo: the folder list it feeds
     TTextCase textCase = tcLowerCase;
     bool activePage = false;  // tab sheet: the page its page control shows first
 };
 
 struct FormSpec {
-    std::string name;
-    std::string caption;
+    std::string name{};
+    std::string caption{};
     int left = 0, top = 0;
     int clientWidth = 0, clientHeight = 0;
     TFormBorderStyle borderStyle = bsSizeable;
