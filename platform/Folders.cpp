@@ -42,16 +42,4 @@ bool FolderWritable(const std::string& folder) {
     return ::access(folder.c_str(), W_OK | X_OK) == 0;
 }
 
-bool CreateFolderTree(const std::string& folder) {
-    if (folder.empty()) return false;
-    for (std::size_t pos = 1; pos <= folder.size(); ++pos) {
-        if (pos == folder.size() || folder[pos] == '/') {
-            std::string part = folder.substr(0, pos);
-            if (::mkdir(part.c_str(), 0777) != 0 && errno != EEXIST) return false;
-        }
-    }
-    struct stat st {};
-    return ::stat(folder.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
-}
-
 }  // namespace platform

@@ -1,10 +1,11 @@
 #pragma once
-// Folder queries: listing subfolders, whether a folder can be entered or written, and
-// creating a folder with its parents. Paths in the host's syntax and charset.
-// Any thread.
+// Folder queries: listing subfolders, whether a folder can be entered or written. Paths
+// in the host's syntax and charset. Any thread.
 
 #include <string>
 #include <vector>
+
+#include "platform/Shell.h"
 
 namespace platform {
 
@@ -18,7 +19,7 @@ bool CanEnterFolder(const std::string& folder);
 // The folder exists and the calling process may create files in it.
 bool FolderWritable(const std::string& folder);
 
-// Creates the folder and every missing parent. True when it exists afterwards.
-bool CreateFolderTree(const std::string& folder);
+// CreateFolderTree (a folder with every missing parent) is declared by the shell's
+// header and defined there once.
 
 }  // namespace platform
