@@ -34,6 +34,8 @@ bool IsLegalBitRate(int kbps, int outRate) {
         return std::find(std::begin(kMpeg1Rates), std::end(kMpeg1Rates), kbps) !=
                std::end(kMpeg1Rates);
     }
+    // MPEG-2.5 shares MPEG-2's table, but LAME encodes at most 64 kbit/s there.
+    if (outRate < 16000 && kbps > 64) return false;
     return std::find(std::begin(kMpeg2Rates), std::end(kMpeg2Rates), kbps) != std::end(kMpeg2Rates);
 }
 

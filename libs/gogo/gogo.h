@@ -49,10 +49,11 @@
  *                      the rates of the stream's MPEG version, which follows the output
  *                      sample rate (= the input rate when that is an MPEG rate):
  *                      MPEG-1 (32, 44.1, 48 kHz): 32 40 48 56 64 80 96 112 128 160 192
- *                      224 256 320; MPEG-2 (16, 22.05, 24 kHz) and MPEG-2.5 (8, 11.025,
- *                      12 kHz): 8 16 24 32 40 48 56 64 80 96 112 128 144 160. Any other
- *                      rate makes MPGE_detectConfigure return GOGO_ERR_BITRATE. Not used
- *                      (and not checked) in VBR mode.
+ *                      224 256 320; MPEG-2 (16, 22.05, 24 kHz): 8 16 24 32 40 48 56 64
+ *                      80 96 112 128 144 160; MPEG-2.5 (8, 11.025, 12 kHz): 8 to 64 of
+ *                      that list (LAME encodes no more there). Any other rate makes
+ *                      MPGE_detectConfigure return GOGO_ERR_BITRATE rather than letting
+ *                      LAME pick a neighbour. Not used (and not checked) in VBR mode.
  *  8 MC_USEPSY         value1: quality choice. 0 (default): LAME's default quality 3,
  *                      the fast everyday setting. 1: LAME quality 2, a more thorough
  *                      psychoacoustic noise-shaping search, about 1.5x slower.

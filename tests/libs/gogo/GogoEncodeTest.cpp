@@ -227,8 +227,9 @@ TEST_F(GogoEncode, RiffOutputsCarryTheStreamAndTheTags) {
             EXPECT_EQ(ids, (std::vector<std::string>{"data", "LIST", "DISP"}));
         }
         // The tags are there byte for byte, in the order given.
-        EXPECT_TRUE(std::equal(tag1.begin(), tag1.end(),
-                               run.output.begin() + static_cast<long>(chunks[ids.size() - 2].offset) - 8));
+        EXPECT_TRUE(
+            std::equal(tag1.begin(), tag1.end(),
+                       run.output.begin() + static_cast<long>(chunks[ids.size() - 2].offset) - 8));
         FrameScan scan = ScanFrames(run.output.data() + data->offset, data->size);
         EXPECT_TRUE(scan.wellFormed);
         EXPECT_TRUE(scan.infoFrame);
@@ -264,7 +265,8 @@ TEST_F(GogoEncode, MemoryInputThroughTheCallback) {
         MPGE_MEMORY_INPUT rec{ServePcm, total, 16, 44100, 2};
         EncodeRun run = RunEncode("", Path("out.mp3"), [&] {
             MPGE_setConfigure(MC_INPUTFILE, MC_INPDEV_MEMORY, reinterpret_cast<intptr_t>(&rec));
-            MPGE_setConfigure(MC_OUTPUTFILE, 0, reinterpret_cast<intptr_t>(Path("out.mp3").c_str()));
+            MPGE_setConfigure(MC_OUTPUTFILE, 0,
+                              reinterpret_cast<intptr_t>(Path("out.mp3").c_str()));
             MPGE_setConfigure(MC_BITRATE, 128, 0);
         });
         ASSERT_EQ(run.detect, GOGO_OK);

@@ -85,7 +85,8 @@ MPGE_STATUS DetectOnly(const std::string& input, const std::string& output,
 
 size_t SkipId3v2(const std::vector<uint8_t>& b) {
     if (b.size() < 10 || b[0] != 'I' || b[1] != 'D' || b[2] != '3') return 0;
-    return 10 + ((b[6] & 0x7Fu) << 21 | (b[7] & 0x7Fu) << 14 | (b[8] & 0x7Fu) << 7 | (b[9] & 0x7Fu));
+    return 10 +
+           ((b[6] & 0x7Fu) << 21 | (b[7] & 0x7Fu) << 14 | (b[8] & 0x7Fu) << 7 | (b[9] & 0x7Fu));
 }
 
 std::vector<RiffChunk> RiffChunks(const std::vector<uint8_t>& b, std::string* formType) {
@@ -100,8 +101,9 @@ std::vector<RiffChunk> RiffChunks(const std::vector<uint8_t>& b, std::string* fo
     size_t pos = 12;
     while (pos < b.size()) {
         if (pos + 8 > b.size()) return {};
-        RiffChunk c{std::string(b.begin() + static_cast<long>(pos), b.begin() + static_cast<long>(pos) + 4),
-                    pos + 8, le32(pos + 4)};
+        RiffChunk c{
+            std::string(b.begin() + static_cast<long>(pos), b.begin() + static_cast<long>(pos) + 4),
+            pos + 8, le32(pos + 4)};
         if (c.offset + c.size > b.size()) return {};
         chunks.push_back(c);
         pos = c.offset + c.size + (c.size & 1u);

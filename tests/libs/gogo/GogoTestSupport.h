@@ -14,7 +14,7 @@
 namespace gogotest {
 
 class ScratchDir : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override;
     void TearDown() override;
     std::string Path(const std::string& name) const { return dir_ + "/" + name; }

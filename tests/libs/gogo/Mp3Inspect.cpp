@@ -91,8 +91,8 @@ Decoded Decode(const uint8_t* data, size_t size) {
     return out;
 }
 
-double Correlation(const std::vector<float>& source, int channels, const Decoded& decoded,
-                   int ch, int maxLag) {
+double Correlation(const std::vector<float>& source, int channels, const Decoded& decoded, int ch,
+                   int maxLag) {
     const size_t frames = source.size() / static_cast<size_t>(channels);
     const size_t dframes = decoded.Frames();
     double best = 0.0;
@@ -101,9 +101,9 @@ double Correlation(const std::vector<float>& source, int channels, const Decoded
         for (size_t i = 0; i < frames && i + static_cast<size_t>(lag) < dframes; ++i) {
             double x = source[i * static_cast<size_t>(channels) + static_cast<size_t>(ch)];
             int dch = decoded.channels == 1 ? 0 : ch;
-            double y = decoded.pcm[(i + static_cast<size_t>(lag)) *
-                                       static_cast<size_t>(decoded.channels) +
-                                   static_cast<size_t>(dch)];
+            double y =
+                decoded.pcm[(i + static_cast<size_t>(lag)) * static_cast<size_t>(decoded.channels) +
+                            static_cast<size_t>(dch)];
             sxy += x * y;
             sxx += x * x;
             syy += y * y;

@@ -14,10 +14,10 @@ struct FrameScan {
     bool infoFrame = false;   // the first frame is a LAME/Xing info frame
     int audioFrames = 0;      // frames after the info frame
     int sampleRate = 0;
-    int mpegVersion = 0;      // 1, 2 or 25
-    int modeBits = -1;        // header mode: 0 stereo, 1 joint, 2 dual, 3 mono
+    int mpegVersion = 0;  // 1, 2 or 25
+    int modeBits = -1;    // header mode: 0 stereo, 1 joint, 2 dual, 3 mono
     int emphasis = -1;
-    std::set<int> bitRates;   // kbit/s of the audio frames
+    std::set<int> bitRates;  // kbit/s of the audio frames
 };
 FrameScan ScanFrames(const uint8_t* data, size_t size);
 
@@ -33,7 +33,7 @@ Decoded Decode(const uint8_t* data, size_t size);
 
 // Highest normalised correlation of channel `ch` of `source` (floats, `channels`
 // interleaved) against the decoded PCM, over lags 0..maxLag of the decoded side.
-double Correlation(const std::vector<float>& source, int channels, const Decoded& decoded,
-                   int ch, int maxLag);
+double Correlation(const std::vector<float>& source, int channels, const Decoded& decoded, int ch,
+                   int maxLag);
 
 }  // namespace gogotest

@@ -81,15 +81,15 @@ std::vector<uint8_t> BuildWav(const WavSpec& s, const std::vector<float>& sample
                 break;
             }
             default:
-                Put32(pcm, static_cast<uint32_t>(static_cast<int32_t>(
-                               std::llround(x * 2147483647.0 * 0.999))));
+                Put32(pcm, static_cast<uint32_t>(
+                               static_cast<int32_t>(std::llround(x * 2147483647.0 * 0.999))));
                 break;
         }
     }
     std::vector<uint8_t> data;
     PutId(data, "data");
-    Put32(data, s.dataSize >= 0 ? static_cast<uint32_t>(s.dataSize)
-                                : static_cast<uint32_t>(pcm.size()));
+    Put32(data,
+          s.dataSize >= 0 ? static_cast<uint32_t>(s.dataSize) : static_cast<uint32_t>(pcm.size()));
     data.insert(data.end(), pcm.begin(), pcm.end());
 
     std::vector<uint8_t> body;
@@ -123,7 +123,8 @@ std::vector<float> Sine(uint32_t frames, uint16_t channels, uint32_t rate, doubl
 
 void WriteFile(const std::string& path, const std::vector<uint8_t>& bytes) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    out.write(reinterpret_cast<const char*>(bytes.data()),
+              static_cast<std::streamsize>(bytes.size()));
     if (!out) throw std::runtime_error("cannot write " + path);
 }
 

@@ -14,9 +14,9 @@ struct WavSpec {
     uint16_t channels = 2;
     uint32_t sampleRate = 44100;
     uint16_t bits = 16;
-    int blockAlign = -1;       // -1: channels * bits / 8
-    int fmtSize = -1;          // -1: 16, 18 for float, 40 for extensible
-    int64_t dataSize = -1;     // -1: the real size; otherwise written as given
+    int blockAlign = -1;    // -1: channels * bits / 8
+    int fmtSize = -1;       // -1: 16, 18 for float, 40 for extensible
+    int64_t dataSize = -1;  // -1: the real size; otherwise written as given
     bool secondFmt = false;
     bool dataBeforeFmt = false;
     std::vector<uint8_t> chunksBeforeData;  // raw extra chunks between fmt and data
