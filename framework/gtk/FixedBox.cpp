@@ -59,8 +59,9 @@ void SizeAllocate(GtkWidget* widget, GtkAllocation* allocation) {
             a.width = std::max(natural.width, w);
             a.height = std::max(natural.height, h);
         } else {
-            a.width = w;
-            a.height = h;
+            // Never below the widget's minimum: GTK cannot draw a widget smaller than that.
+            a.width = std::max(w, minimum.width);
+            a.height = std::max(h, minimum.height);
         }
         gtk_widget_size_allocate(child, &a);
     }

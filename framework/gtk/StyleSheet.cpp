@@ -9,15 +9,14 @@ namespace {
 // Metrics that bring the theme's widgets down to the sizes of a classic dialog layout
 // (25-pixel buttons, 20-pixel combo boxes, 17-pixel check boxes, 12-pixel text).
 constexpr const char* kBaseCss = R"css(
-.tovanek button { min-height: 0; min-width: 0; padding: 0 4px; }
+.tovanek button { min-height: 0; min-width: 0; padding: 0 2px; }
 .tovanek button image { margin: 0; }
-.tovanek button > box { border-spacing: 4px; }
 .tovanek entry { min-height: 0; padding: 0 4px; }
 .tovanek combobox button, .tovanek combobox entry { min-height: 0; padding-top: 0; padding-bottom: 0; }
 .tovanek combobox button { padding-left: 4px; padding-right: 2px; }
 .tovanek combobox arrow { min-width: 12px; min-height: 12px; }
 .tovanek checkbutton, .tovanek radiobutton { min-height: 0; padding: 0; }
-.tovanek check, .tovanek radio { min-width: 13px; min-height: 13px; margin: 0 4px 0 0; padding: 0; }
+.tovanek check, .tovanek radio { margin: 0 3px 0 1px; padding: 0; }
 .tovanek notebook > header > tabs > tab { min-height: 0; min-width: 0; padding: 2px 8px; }
 .tovanek notebook > header.top > tabs { margin-top: 0; }
 .tovanek progressbar > trough, .tovanek progressbar > trough > progress { min-height: 14px; }
