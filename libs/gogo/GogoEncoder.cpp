@@ -445,8 +445,11 @@ int32_t GogoEncoder::ComputeAllFrames() const {
     const int inRate = static_cast<int>(format_.sampleRate);
     uint64_t samples = totalFrames_;
     if (inRate != outRate_) {
-        samples =
-            static_cast<uint64_t>(std::ceil(static_cast<double>(totalFrames_) * outRate_ / inRate));
+        // LAME's resampler delivers the input's length at the new rate to within a sample,
+        // and at least the 16 input samples that its flush accounts for.
+        const double ratio = static_cast<double>(outRate_) / inRate;
+        samples = static_cast<uint64_t>(std::llround(static_cast<double>(totalFrames_) * ratio));
+        samples = std::max<uint64_t>(samples, static_cast<uint64_t>(16.0 * ratio));
     }
     // LAME delays the stream by 576 samples and pads its end by at least 576 samples up to
     // a whole frame.

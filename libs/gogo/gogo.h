@@ -113,10 +113,14 @@
  *                      to the input rate and S samples per frame (1152 MPEG-1, 576
  *                      MPEG-2/2.5): AllFrames = ceil((N + 1152) / S) (LAME's 576-sample
  *                      encoder delay plus at least 576 samples of end padding).
- *                      When LAME must resample (the input rate is not an MPEG rate),
- *                      the value is LAME's estimate and may be one frame off; the number
- *                      of calls then follows the input, and the last one still returns
- *                      GOGO_END. Memory input without a total length gives -1 (unknown).
+ *                      When LAME must resample (the input rate is not an MPEG rate,
+ *                      e.g. 88.2 or 96 kHz), N is the length at the output rate, which
+ *                      LAME's resampler meets to within one sample: the value can then
+ *                      be one frame off, and only when that length falls within a sample
+ *                      of a frame boundary. The last call always returns GOGO_END.
+ *                      Memory input: the same with N = total_length / block size; without
+ *                      a total length the value is -1 (unknown) and the last call is the
+ *                      one after the input function returned 1.
  *
  * ------------------------------------------------------------------------------------
  * Statuses
