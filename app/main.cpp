@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "app/SettingsFile.h"
 #include "app/UDialog.h"
 #include "app/UMain.h"
 #include "framework/Application.h"
@@ -47,6 +48,13 @@ void RegisterRenderers() {
 
 int main(int argc, char** argv) {
     RegisterRenderers();
+#if defined(TOVANEK_HAVE_CONSOLE_RENDERER)
+    // What the console says when it is asked for the settings window.
+    framework::console::SetWindowNotice(
+        "tovanek: the settings window needs a graphical session (no display could be "
+        "opened); the settings are in " +
+        app::SettingsPath());
+#endif
     const char* forced = std::getenv("TOVANEK_RENDERER");
     std::unique_ptr<framework::Renderer> renderer =
         framework::CreatePreferredRenderer(argc, argv, forced ? forced : "");
