@@ -56,7 +56,7 @@
  *                      LAME pick a neighbour. Not used (and not checked) in VBR mode.
  *  8 MC_USEPSY         value1: quality choice. 0 (default): LAME's default quality 3,
  *                      the fast everyday setting. 1: LAME quality 2, a more thorough
- *                      psychoacoustic noise-shaping search, about 1.5x slower.
+ *                      psychoacoustic noise-shaping search, about 2.7x slower.
  *  9 MC_USELPF16       value1 1: low-pass at 16 kHz. 0 (default): LAME's own low-pass for
  *                      the bit rate. MC_ENHANCEDFILTER, when given, takes precedence.
  * 10 MC_USEMMX         value1 1/0: allow/forbid LAME's MMX code (default allowed).
