@@ -9,6 +9,7 @@ Needs sox and lame; tmpfs mounts (for the full and read-only destinations) need 
 import array
 import math
 import os
+import random
 import pty
 import select
 import shutil
@@ -267,6 +268,22 @@ class BadInputs(Folder):
                 self.assertFalse(os.path.exists(bad[:-4] + ".wav"))
                 self.assertEqual(os.path.exists(bad), name != "missing.mp3")
                 self.assertEqual(leftovers(self.dir), [])
+
+    def test_mp3_damaged_in_the_middle_is_kept(self):
+        self.settings(MOTODEL=1)
+        wav = self.good_wav("ref.wav", seconds=5)
+        mp3 = self.p("garbled.mp3")
+        subprocess.run(["lame", "--quiet", "-b", "128", wav, mp3], check=True)
+        data = bytearray(read(mp3))
+        third = len(data) // 3
+        data[third:third + 20000] = random.Random(7).randbytes(20000)
+        write(mp3, bytes(data))
+        result = run_program([mp3], self.ini)
+        self.assertRanCleanly(result)
+        self.assertIn("[ErrorMessage] " + mp3 + ": MP3 ファイルを最後まで読めません", result.stderr)
+        self.assertTrue(os.path.exists(mp3), "a failed decode never deletes its MP3")
+        self.assertFalse(os.path.exists(self.p("garbled.wav")))
+        self.assertEqual(leftovers(self.dir), [])
 
     def test_read_only_destination(self):
         ro = self.tmpfs("ro", "size=4m")
