@@ -20,7 +20,7 @@ void TFmMain::rdo_onajiClick(framework::TObject*) {
 
 void TFmMain::dir_lstChange(framework::TObject* Sender) {
     edt_dir->SetText(dir_lst->Directory());
-    drive_cmb->SetDrive(platform::VolumeOf(dir_lst->Directory()));
+    drive_cmb->SetDrive(dir_lst->Drive());
     auto* control = dynamic_cast<framework::TControl*>(Sender);
     if (FormShownFlag == 1 && control && control->Tag() == 1) dir_lst->SetFocus();
     try {

@@ -56,12 +56,24 @@ void TApplication::UnregisterForm(TForm* form) {
     renderer_.DestroyForm(*form);
 }
 
+void TApplication::DestroyForm(TForm* form) {
+    for (auto it = owned_.begin(); it != owned_.end(); ++it) {
+        if (it->get() == form) {
+            std::unique_ptr<TForm> doomed = std::move(*it);
+            owned_.erase(it);
+            if (mainForm_ == form) mainForm_ = nullptr;
+            return;  // `doomed` goes here, after the list no longer holds it
+        }
+    }
+}
+
 void TApplication::Terminate() {
     platform::PostQuitMessage(0);
 }
 
-void TApplication::ProcessMessages() {
+bool TApplication::ProcessMessages() {
     assert(platform::CurrentThreadId() == thread_);
+    bool any = false;
     for (;;) {
         bool handled = renderer_.ProcessEvents();
         platform::Msg msg;
@@ -73,13 +85,13 @@ void TApplication::ProcessMessages() {
                 platform::DispatchMessage(msg);
             }
         }
-        if (!handled) return;
+        if (!handled) return any;
+        any = true;
     }
 }
 
 void TApplication::HandleMessage() {
-    ProcessMessages();
-    if (!terminated_) WaitForWork();
+    if (!ProcessMessages() && !terminated_) WaitForWork();
 }
 
 void TApplication::WaitForWork(std::optional<std::chrono::milliseconds> timeout) {

@@ -62,6 +62,8 @@ class TApplication {
         if (!mainForm_) mainForm_ = raw;
         return raw;
     }
+    // Destroys a form made by CreateForm (nothing for any other pointer).
+    void DestroyForm(TForm* form);
     TForm* MainForm() const { return mainForm_; }
     const std::vector<TForm*>& Forms() const { return forms_; }
 
@@ -72,9 +74,11 @@ class TApplication {
     void Terminate();
     bool Terminated() const { return terminated_; }
     // Dispatches every waiting message and lets the renderer handle its pending events,
-    // until neither has anything left; then returns. Never blocks.
-    void ProcessMessages();
-    // One round of the loop: ProcessMessages, then (unless terminated) WaitForWork.
+    // until neither has anything left; then returns whether it handled anything.
+    // Never blocks.
+    bool ProcessMessages();
+    // One round of the loop: ProcessMessages; when it found nothing to do (and the
+    // application is not terminated), WaitForWork.
     void HandleMessage();
     // Sleeps until a message is posted to this thread or the toolkit has an event (or the
     // timeout passes). Returns at once when work is already waiting.

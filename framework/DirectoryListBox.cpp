@@ -2,6 +2,7 @@
 
 #include "framework/DriveComboBox.h"
 #include "framework/EInOutError.h"
+#include "framework/VolumeQueries.h"
 #include "platform/Files.h"
 #include "platform/Folders.h"
 #include "platform/Paths.h"
@@ -63,7 +64,7 @@ TDirectoryListBox::TDirectoryListBox(TForm& form, std::string name)
     : TControl(form, ControlType::DirectoryListBox, std::move(name)) {
     SetTabStop(true);
     directory_ = Normalize(platform::CurrentFolder());
-    lastFolderOfVolume_[platform::VolumeOf(directory_)] = directory_;
+    lastFolderOfVolume_[CurrentVolumeQueries().volumeOf(directory_)] = directory_;
     BuildList();
 }
 
@@ -75,13 +76,13 @@ void TDirectoryListBox::SetDirectory(const std::string& directory) {
         throw EInOutError(directory + " に移動できません", 3);
     }
     directory_ = normal;
-    lastFolderOfVolume_[platform::VolumeOf(directory_)] = directory_;
+    lastFolderOfVolume_[CurrentVolumeQueries().volumeOf(directory_)] = directory_;
     BuildList();
     Fire(OnChange);
 }
 
 std::string TDirectoryListBox::Drive() const {
-    return platform::VolumeOf(directory_);
+    return CurrentVolumeQueries().volumeOf(directory_);
 }
 
 void TDirectoryListBox::SetDrive(const std::string& root) {

@@ -29,7 +29,7 @@ class TDirectoryListBox : public TControl {
     const std::string& Directory() const { return directory_; }
     void SetDirectory(const std::string& directory);
 
-    // The volume root of Directory (platform::VolumeOf).
+    // The volume root of Directory (CurrentVolumeQueries().volumeOf).
     std::string Drive() const;
     void SetDrive(const std::string& root);
 

@@ -1,6 +1,7 @@
 #include "framework/DriveComboBox.h"
 
 #include "framework/DirectoryListBox.h"
+#include "framework/VolumeQueries.h"
 #include "platform/Files.h"
 #include "platform/Volumes.h"
 
@@ -16,14 +17,12 @@ bool Same(const std::string& a, const std::string& b) {
 TDriveComboBox::TDriveComboBox(TForm& form, std::string name)
     : TComboBox(form, ControlType::DriveComboBox, std::move(name)) {
     SetStyle(csDropDownList);
-    drive_ = platform::VolumeOf(platform::CurrentFolder());
+    drive_ = CurrentVolumeQueries().volumeOf(platform::CurrentFolder());
     Refresh();
 }
 
 void TDriveComboBox::Refresh() {
-    std::vector<std::string> roots;
-    for (const platform::Volume& v : platform::ListVolumes()) roots.push_back(v.root);
-    SetItems(std::move(roots));
+    SetItems(CurrentVolumeQueries().listRoots());
     SelectItemOfDrive();
 }
 

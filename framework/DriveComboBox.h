@@ -1,5 +1,5 @@
 #pragma once
-// TDriveComboBox: the volumes of the system (platform::ListVolumes) as items, one of
+// TDriveComboBox: the volumes of the system (CurrentVolumeQueries()) as items, one of
 // them current (Drive, a volume root: "/" or "/media/usb" on Linux, "C:" on Windows).
 //
 // SetDrive ignores the drive it already shows (platform::SameVolume). A different one
