@@ -12,7 +12,7 @@ pkgs=(
   fonts-ipafont-gothic fonts-noto-cjk
   desktop-file-utils librsvg2-bin
   lame mpg123 sox
-  time
+  time python3
 )
 missing=()
 for p in "${pkgs[@]}"; do
