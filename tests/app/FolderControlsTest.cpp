@@ -147,6 +147,22 @@ TEST_F(FolderControlsTest, FirstFailedCheckKeepsTheWindowUsable) {
     EXPECT_LT(renderer.Calls().size(), 5u);
 }
 
+TEST_F(FolderControlsTest, RestoreToAVolumeThatIsGoneEndsWithMessagesNotRecursion) {
+    app::TFmMain* form = StartOn({volB});
+    ASSERT_EQ(form->LastGoodDrive(), volA);
+    // The last good volume disappears and fails too; the folder list cannot go back.
+    auto* tm = static_cast<TestFmMain*>(form);
+    tm->VolumeSizeQuery = [](const std::string&) -> std::int64_t { return -1; };
+    fs::remove_all(volA);
+    form->drive_cmb->UserSelectItem(1);
+    ASSERT_FALSE(renderer.Calls().empty());
+    EXPECT_LT(renderer.Calls().size(), 20u);
+    for (const DialogCall& call : renderer.Calls()) EXPECT_EQ(call.text, app::kMsgNoMedia);
+    // The combo and the list agree on where they ended.
+    EXPECT_EQ(form->drive_cmb->Drive(), form->dir_lst->Drive());
+    EXPECT_EQ(form->edt_dir->Text(), form->dir_lst->Directory());
+}
+
 TEST_F(FolderControlsTest, CheckDriveReadyRaisesForAnUnreadableVolume) {
     app::TFmMain* form = StartOn({volB});
     EXPECT_EQ(form->CheckDriveReady(volA), 1 << 30);
