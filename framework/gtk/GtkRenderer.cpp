@@ -407,6 +407,7 @@ void GtkRenderer::CreateControl(FormView& fv, TControl& control) {
             cv->main = cv->outer = gtk_button_new_with_label("");
             gtk_button_set_use_underline(GTK_BUTTON(cv->main), TRUE);
             gtk_widget_set_can_default(cv->main, TRUE);
+            gtk_widget_set_receives_default(cv->main, TRUE);  // focused, Enter presses it
             g_signal_connect(cv->main, "clicked", G_CALLBACK(OnClicked), raw);
             break;
         case ControlType::Edit:
@@ -440,6 +441,15 @@ void GtkRenderer::CreateControl(FormView& fv, TControl& control) {
                     ? gtk_combo_box_text_new()
                     : gtk_combo_box_text_new_with_entry();
             gtk_widget_set_focus_on_click(cv->main, TRUE);
+            // Long items (deep mount points) are shortened rather than widening the box,
+            // and the rows carry no extra padding, so the box keeps its layout size.
+            if (GList* cells = gtk_cell_layout_get_cells(GTK_CELL_LAYOUT(cv->main))) {
+                for (GList* it = cells; it; it = it->next) {
+                    g_object_set(it->data, "ypad", 0, "ellipsize", PANGO_ELLIPSIZE_END,
+                                 "width-chars", 1, nullptr);
+                }
+                g_list_free(cells);
+            }
             g_signal_connect(cv->main, "changed", G_CALLBACK(OnComboChanged), raw);
             break;
         case ControlType::ProgressBar:
@@ -1149,6 +1159,8 @@ int GtkRenderer::MessageBox(const std::string& text, const std::string& caption,
     for (const auto& b : buttons) {
         GtkWidget* button = gtk_dialog_add_button(GTK_DIALOG(dialog), b.label, b.id);
         gtk_widget_set_size_request(button, 75, -1);
+        // Enter presses the focused button, as in Windows, not always the default one.
+        gtk_widget_set_receives_default(button, TRUE);
     }
     // The first button is the default one, and has the focus, as in Windows.
     gtk_dialog_set_default_response(GTK_DIALOG(dialog), buttons[0].id);
