@@ -39,16 +39,17 @@ for i in $(seq -w 1 "$files"); do
 done
 
 
-# measure NAME COMMAND...: runs it under /usr/bin/time -v, prints "seconds rss_kb".
+# measure COMMAND...: runs it under /usr/bin/time -v, prints "wall_s rss_kb cpu_s".
 measure() {
   local log="$work/time.log"
   /usr/bin/time -v -o "$log" "$@" >/dev/null 2>&1
-  local wall rss
+  local wall rss cpu
   wall="$(awk -F': ' '/Elapsed \(wall clock\)/ {print $2}' "$log")"
   rss="$(awk -F': ' '/Maximum resident set size/ {print $2}' "$log")"
+  cpu="$(awk -F': ' '/User time|System time/ {s += $2} END {print s}' "$log")"
   # h:mm:ss or m:ss.cc -> seconds
-  awk -v t="$wall" -v r="$rss" 'BEGIN { n = split(t, p, ":"); s = 0;
-    for (i = 1; i <= n; i++) s = s * 60 + p[i]; printf "%.3f %s\n", s, r }'
+  awk -v t="$wall" -v r="$rss" -v c="$cpu" 'BEGIN { n = split(t, p, ":"); s = 0;
+    for (i = 1; i <= n; i++) s = s * 60 + p[i]; printf "%.3f %s %.3f\n", s, r, c }'
 }
 
 export work
@@ -76,8 +77,8 @@ for r in $(seq 1 "$rounds"); do
   dec_prog+=("$(measure env -u DISPLAY -u WAYLAND_DISPLAY TOVANEK_INI="$work/main.ini" \
     "$program" "$work"/dec/*.mp3)")
   dec_mpg+=("$(measure bash -c mpg123_loop)")
-  echo "round $r: encode program ${enc_prog[-1]% *} s, lame ${enc_lame[-1]% *} s;" \
-    "decode program ${dec_prog[-1]% *} s, mpg123 ${dec_mpg[-1]% *} s"
+  echo "round $r: encode program ${enc_prog[-1]%% *} s, lame ${enc_lame[-1]%% *} s;" \
+    "decode program ${dec_prog[-1]%% *} s, mpg123 ${dec_mpg[-1]%% *} s (wall)"
 done
 made="$(ls "$work"/dec/*.mp3 | wc -l) MP3, $(ls "$work"/dec/*.wav | wc -l) WAV"
 
@@ -86,11 +87,13 @@ report() {  # name program_runs peer_runs peer_name
   p="$(printf '%s\n' "${!2}" | best)"
   q="$(printf '%s\n' "${!3}" | best)"
   awk -v name="$1" -v p="$p" -v q="$q" -v peer="$4" 'BEGIN { split(p, a, " "); split(q, b, " ");
-    printf "%-7s program %7.3f s (peak RSS %6d KiB)   %-6s %7.3f s (peak RSS %6d KiB)   ratio %.3f\n",
-      name, a[1], a[2], peer, b[1], b[2], b[1] / a[1] }'
+    printf "%-7s program %7.3f s (CPU %7.3f s, peak RSS %6d KiB)   %-6s %7.3f s (CPU %7.3f s, peak RSS %6d KiB)   ratio %.3f (CPU %.3f)\n",
+      name, a[1], a[3], a[2], peer, b[1], b[3], b[2], b[1] / a[1], b[3] / a[3] }'
 }
 echo
 echo "$files files x $seconds s, best of $rounds rounds ($made made by the program)"
 report encode 'enc_prog[@]' 'enc_lame[@]' lame
 report decode 'dec_prog[@]' 'dec_mpg[@]' mpg123
-echo "ratio = peer time / program time (goals: encode >= 0.97, decode >= 1.0)"
+echo "ratio = peer wall time / program wall time (goals: encode >= 0.97, decode >= 1.0);"
+echo "CPU = the same for user + system time, which load on the machine disturbs less"
+echo "(the program's encoder worker runs at idle priority and waits while others run)"
