@@ -84,8 +84,8 @@ framework::FormSpec MakeLayout() {
          .caption = "Version",
          .autoSize = true,
          .font = DialogFont(-16)},
-        // The author credit: its two parts on two lines, so that it stays inside the
-        // panel at the credit's position.
+        // The author credit: its two parts on two lines, right-aligned on the credit's
+        // right edge, so that it stays inside the panel.
         {.name = "Label8",
          .type = ControlType::Label,
          .parent = "Panel1",
@@ -94,6 +94,7 @@ framework::FormSpec MakeLayout() {
          .width = 97,
          .height = 16,
          .caption = "Created by\nTovanek 開発者",
+         .alignment = framework::taRightJustify,
          .autoSize = true,
          .font = DialogFont(-16)},
         {.name = "Label6",

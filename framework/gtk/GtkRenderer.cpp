@@ -32,20 +32,21 @@ struct GtkRenderer::ControlView {
     GtkRenderer* owner = nullptr;
     FormView* formView = nullptr;
     TControl* control = nullptr;
-    GtkWidget* outer = nullptr;     // what sits in the parent's box
-    GtkWidget* main = nullptr;      // caption, state and focus
-    GtkWidget* box = nullptr;       // children's box (group box, panel, tab sheet)
-    GtkWidget* frame = nullptr;     // group box and panel frame
-    GtkWidget* glyph = nullptr;     // bitmap button icon
-    GtkWidget* tabLabel = nullptr;  // tab sheet
-    GtkListStore* store = nullptr;  // folder list
+    GtkWidget* outer = nullptr;         // what sits in the parent's box
+    GtkWidget* main = nullptr;          // caption, state and focus
+    GtkWidget* box = nullptr;           // children's box (group box, panel, tab sheet)
+    GtkWidget* frame = nullptr;         // group box and panel frame
+    GtkWidget* glyph = nullptr;         // bitmap button icon
+    GtkWidget* tabLabel = nullptr;      // tab sheet
+    GtkTreeStore* store = nullptr;      // folder list: the tree of its items
+    std::vector<std::string> rowPaths;  // folder list: each item's tree path
     std::string fontClass;
     std::string glyphClass;
 };
 
 namespace {
 
-enum FolderColumn { kColIcon, kColText, kColIndent, kColCount };
+enum FolderColumn { kColIcon, kColText, kColIndex, kColCount };
 
 // "&x" is the VCL's mnemonic, "&&" a literal ampersand; GTK uses "_x" and "__".
 std::string MnemonicText(const std::string& caption) {
@@ -488,12 +489,16 @@ void GtkRenderer::CreateControl(FormView& fv, TControl& control) {
             cv->main = cv->outer = gtk_image_new();
             break;
         case ControlType::DirectoryListBox: {
-            cv->store = gtk_list_store_new(kColCount, G_TYPE_STRING, G_TYPE_STRING, G_TYPE_UINT);
+            cv->store = gtk_tree_store_new(kColCount, G_TYPE_STRING, G_TYPE_STRING, G_TYPE_INT);
             cv->main = gtk_tree_view_new_with_model(GTK_TREE_MODEL(cv->store));
             GtkTreeView* tv = GTK_TREE_VIEW(cv->main);
             gtk_tree_view_set_headers_visible(tv, FALSE);
             gtk_tree_view_set_enable_search(tv, FALSE);
             gtk_tree_view_set_activate_on_single_click(tv, FALSE);
+            // The items are a tree (each folder of the chain inside the one before it);
+            // drawn fully open without expanders, it is the indented list of the VCL.
+            gtk_tree_view_set_show_expanders(tv, FALSE);
+            gtk_tree_view_set_level_indentation(tv, 10);
             GtkTreeViewColumn* col = gtk_tree_view_column_new();
             GtkCellRenderer* icon = gtk_cell_renderer_pixbuf_new();
             GtkCellRenderer* text = gtk_cell_renderer_text_new();
@@ -502,7 +507,6 @@ void GtkRenderer::CreateControl(FormView& fv, TControl& control) {
             gtk_tree_view_column_pack_start(col, icon, FALSE);
             gtk_tree_view_column_pack_start(col, text, TRUE);
             gtk_tree_view_column_add_attribute(col, icon, "icon-name", kColIcon);
-            gtk_tree_view_column_add_attribute(col, icon, "xpad", kColIndent);
             gtk_tree_view_column_add_attribute(col, text, "text", kColText);
             gtk_tree_view_append_column(tv, col);
             g_signal_connect(cv->main, "row-activated", G_CALLBACK(OnRowActivated), raw);
@@ -690,7 +694,36 @@ void GtkRenderer::ApplyBounds(ControlView& cv) {
                                                                     : 0.0f);
         FixedBoxSetNatural(cv.outer, true);
         if (c.WordWrap()) {
-            // A wrapping label keeps its width and takes the lines it needs.
+            // A wrapping label keeps its width and takes the lines it needs. Lines break at
+            // blanks: a run of text without blanks moves to the next line whole, unless it
+            // is wider than the label by itself. (Left to Pango, Japanese text would break
+            // between any two characters, and a run of blanks meant to end a line would
+            // not end it when this font is narrower than the layout's.)
+            PangoAttrList* attrs = pango_attr_list_new();
+            const std::string& text = c.Caption();
+            std::size_t i = 0;
+            while (i < text.size()) {
+                if (text[i] == ' ' || text[i] == '\n') {
+                    ++i;
+                    continue;
+                }
+                std::size_t end = i;
+                while (end < text.size() && text[end] != ' ' && text[end] != '\n') ++end;
+                PangoLayout* run =
+                    gtk_widget_create_pango_layout(cv.main, text.substr(i, end - i).c_str());
+                int runWidth = 0;
+                pango_layout_get_pixel_size(run, &runWidth, nullptr);
+                g_object_unref(run);
+                if (runWidth <= w) {
+                    PangoAttribute* keep = pango_attr_allow_breaks_new(FALSE);
+                    keep->start_index = static_cast<guint>(i);
+                    keep->end_index = static_cast<guint>(end);
+                    pango_attr_list_insert(attrs, keep);
+                }
+                i = end;
+            }
+            gtk_label_set_attributes(label, attrs);
+            pango_attr_list_unref(attrs);
             gtk_widget_set_size_request(cv.outer, w, -1);
         } else {
             // Any other label grows with its text, never cutting it: to the right, or to
@@ -724,17 +757,25 @@ void GtkRenderer::ApplyItems(ControlView& cv) {
         for (const auto& item : c.Items()) gtk_combo_box_text_append_text(combo, item.c_str());
     } else if (c.Type() == ControlType::DirectoryListBox) {
         auto* list = dynamic_cast<TDirectoryListBox*>(&c);
-        gtk_list_store_clear(cv.store);
+        gtk_tree_store_clear(cv.store);
+        cv.rowPaths.clear();
         const auto& items = c.Items();
+        std::vector<GtkTreeIter> parents;  // the last row of each level
         for (int i = 0; i < static_cast<int>(items.size()); ++i) {
             const bool chain = list && i < list->ChainLength();
-            const int level = list ? list->ItemLevel(i) : 0;
+            const int level =
+                std::clamp(list ? list->ItemLevel(i) : 0, 0, static_cast<int>(parents.size()));
             GtkTreeIter iter;
-            gtk_list_store_append(cv.store, &iter);
-            gtk_list_store_set(cv.store, &iter, kColIcon, chain ? "folder-open" : "folder",
-                               kColText, items[i].c_str(), kColIndent,
-                               static_cast<guint>(2 + 10 * level), -1);
+            gtk_tree_store_append(cv.store, &iter, level > 0 ? &parents[level - 1] : nullptr);
+            gtk_tree_store_set(cv.store, &iter, kColIcon, chain ? "folder-open" : "folder",
+                               kColText, items[i].c_str(), kColIndex, i, -1);
+            parents.resize(level);
+            parents.push_back(iter);
+            gchar* path = gtk_tree_model_get_string_from_iter(GTK_TREE_MODEL(cv.store), &iter);
+            cv.rowPaths.emplace_back(path);
+            g_free(path);
         }
+        gtk_tree_view_expand_all(GTK_TREE_VIEW(cv.main));
     }
 }
 
@@ -752,7 +793,8 @@ void GtkRenderer::ApplyItemIndex(ControlView& cv) {
             gtk_tree_selection_unselect_all(sel);
             return;
         }
-        GtkTreePath* path = gtk_tree_path_new_from_indices(index, -1);
+        if (index >= static_cast<int>(cv.rowPaths.size())) return;
+        GtkTreePath* path = gtk_tree_path_new_from_string(cv.rowPaths[index].c_str());
         gtk_tree_view_set_cursor(GTK_TREE_VIEW(cv.main), path, nullptr, FALSE);
         gtk_tree_view_scroll_to_cell(GTK_TREE_VIEW(cv.main), path, nullptr, FALSE, 0, 0);
         gtk_tree_path_free(path);
@@ -1011,11 +1053,13 @@ void GtkRenderer::OnRowActivated(GtkTreeView*, GtkTreePath* path, GtkTreeViewCol
     auto* cv = static_cast<ControlView*>(data);
     GtkRenderer* self = cv->owner;
     if (self->updating_) return;
-    const gint* indices = gtk_tree_path_get_indices(path);
-    if (!indices) return;
+    GtkTreeIter iter;
+    if (!gtk_tree_model_get_iter(GTK_TREE_MODEL(cv->store), &iter, path)) return;
+    gint index = -1;
+    gtk_tree_model_get(GTK_TREE_MODEL(cv->store), &iter, kColIndex, &index, -1);
     TForm* form = &cv->control->Form();
     TControl* control = cv->control;
-    control->UserSelectItem(indices[0]);
+    control->UserSelectItem(index);
     self->Resync(form, control);
 }
 
@@ -1134,7 +1178,6 @@ int GtkRenderer::MessageBox(const std::string& text, const std::string& caption,
         gtk_window_set_position(GTK_WINDOW(dialog), GTK_WIN_POS_CENTER);
     }
     GtkStyleContext* sc = gtk_widget_get_style_context(dialog);
-    gtk_style_context_add_class(sc, "tovanek");
     gtk_style_context_add_class(sc, "tvk-messagebox");
     gtk_style_context_add_class(sc, style_.FontClass(TFont{}).c_str());
 

@@ -10,7 +10,9 @@
 //   manager's functions (no maximise unless biMaximize; no minimise unless biMinimize).
 // - Every control sits in its parent's FixedBox at its layout position and size.
 //   Labels take their natural size and grow to the right, or to the left when they are
-//   right-aligned, as an auto-sized VCL label does; word-wrapped labels keep their width.
+//   right-aligned, as an auto-sized VCL label does; word-wrapped labels keep their width
+//   and break their lines at blanks (a run without blanks breaks only when it alone is
+//   wider than the label).
 // - Group boxes and panels are a FixedBox holding a GtkFrame (drawn behind) and the
 //   children; a page control is a GtkNotebook whose pages are FixedBoxes. A tab sheet's
 //   own Visible flag is not drawn (a notebook would drop the tab).
@@ -19,7 +21,8 @@
 // - Enter presses the default button unless a push button or the folder list has the
 //   focus (then that control takes it); Esc presses the cancel button.
 // - Radio buttons with the same parent form one GTK group.
-// - The folder list is a GtkTreeView of the model's items, indented by depth;
+// - The folder list is a GtkTreeView of the model's items as a tree, drawn open and
+//   indented by depth;
 //   activating a row (double click, Enter) chooses that folder.
 //
 // Message boxes are modal GtkDialogs with the icon and buttons their MB_* flags name.

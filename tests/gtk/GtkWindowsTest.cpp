@@ -147,6 +147,11 @@ void ExpectNoTextCut(GtkWidget* window) {
         gtk_widget_get_preferred_height_for_width(w, r.width, &minH, &natH);
         EXPECT_GE(r.height, minH);
         EXPECT_TRUE(Inside(r, all)) << r.x << "," << r.y << " " << r.width << "x" << r.height;
+        // A label placed in a group box or panel stays inside it.
+        if (GtkWidget* box = gtk_widget_get_parent(w); GTK_IS_FIXED(box) && box != root) {
+            EXPECT_TRUE(Inside(r, RectIn(box, root)))
+                << "outside its box: " << r.x << "," << r.y << " " << r.width << "x" << r.height;
+        }
         for (GtkWidget* p = gtk_widget_get_parent(w); p && p != root;
              p = gtk_widget_get_parent(p)) {
             if (GTK_IS_BUTTON(p)) {
@@ -330,10 +335,29 @@ TEST_F(GtkWindowsTest, SettingsViewShowsBothPagesAtTheirDesignedPlaces) {
     active = gtk_combo_box_text_get_active_text(GTK_COMBO_BOX_TEXT(enctype));
     EXPECT_STREQ(active, "ジョイントステレオ");
     g_free(active);
-    // The folder list shows the model's items.
+    // The folder list shows the model's items, in order, each indented by its depth.
     GtkTreeView* folders = GTK_TREE_VIEW(g_renderer->MainWidgetOf(*fm->dir_lst));
-    EXPECT_EQ(gtk_tree_model_iter_n_children(gtk_tree_view_get_model(folders), nullptr),
-              static_cast<int>(fm->dir_lst->Items().size()));
+    struct Row {
+        std::string text;
+        int depth;
+    };
+    std::vector<Row> rows;
+    gtk_tree_model_foreach(
+        gtk_tree_view_get_model(folders),
+        [](GtkTreeModel* model, GtkTreePath* path, GtkTreeIter* iter, gpointer out) -> gboolean {
+            gchar* text = nullptr;
+            gtk_tree_model_get(model, iter, 1, &text, -1);
+            static_cast<std::vector<Row>*>(out)->push_back(
+                {text ? text : "", gtk_tree_path_get_depth(path) - 1});
+            g_free(text);
+            return FALSE;
+        },
+        &rows);
+    ASSERT_EQ(rows.size(), fm->dir_lst->Items().size());
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        EXPECT_EQ(rows[i].text, fm->dir_lst->Items()[i]);
+        EXPECT_EQ(rows[i].depth, fm->dir_lst->ItemLevel(static_cast<int>(i)));
+    }
 
     // The batch controls are hidden; the radio buttons show the loaded choice.
     EXPECT_FALSE(gtk_widget_get_visible(g_renderer->WidgetOf(*fm->prog_main)));
