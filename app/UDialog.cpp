@@ -3,7 +3,9 @@
 #include "app/SettingsFile.h"
 #include "app/UMain.h"
 #include "framework/Application.h"
+#include "platform/Paths.h"
 #include "platform/Profile.h"
+#include "platform/Shell.h"
 
 // The decoder library's version as the build found it (pkg-config libmpg123).
 #ifndef TOVANEK_MPG123_VERSION
@@ -207,11 +209,29 @@ TFmDlg::TFmDlg() : TForm("FmDlg") {
     OnShow = [this](framework::TObject* sender) { FormShow(sender); };
 }
 
+namespace {
+
+// A key of the about box. An installed program keeps its settings in the per-user
+// folder, which starts without TITLE and VERSION; those then come from the main.ini
+// installed beside the executable, which holds them.
+std::string AboutValue(const char* key, const std::string& path) {
+    static const std::string kMissing = "\x01";
+    std::string value = platform::GetPrivateProfileString(kSection, key, kMissing, path);
+    if (value != kMissing) return value;
+    const auto config = platform::SpecialFolderPath(platform::SpecialFolder::UserConfig);
+    if (config && path == platform::JoinPath(*config, "main.ini")) {
+        return platform::GetPrivateProfileString(
+            kSection, key, "", platform::JoinPath(platform::ExecutableFolder(), "main.ini"));
+    }
+    return "";
+}
+
+}  // namespace
+
 void TFmDlg::FormShow(framework::TObject*) {
     const std::string path = SettingsPath();
-    ProductName->SetCaption(platform::GetPrivateProfileString(kSection, "TITLE", "", path));
-    Version->SetCaption("Version " +
-                        platform::GetPrivateProfileString(kSection, "VERSION", "", path));
+    ProductName->SetCaption(AboutValue("TITLE", path));
+    Version->SetCaption("Version " + AboutValue("VERSION", path));
     const framework::TSize screen = framework::Application().ScreenSize();
     SetBounds(screen.Width / 2 - Width() / 2, screen.Height / 2 - Height() / 2, Width(), Height());
 }

@@ -3,6 +3,8 @@
 // credits of the two libraries, the author credit and the disclaimer, shown modally by
 // the main window's btn_verClick. Each showing reads TITLE and VERSION afresh from the
 // settings file the program uses (app::SettingsPath) and centres the box on the screen.
+// When that file is the per-user one (an installed program) and lacks a key, the key is
+// read from the main.ini installed beside the executable.
 // Main thread only.
 
 #include <string>

@@ -14,12 +14,14 @@
 #include <thread>
 
 #include "app/SettingsFile.h"
+#include "app/UDialog.h"
 #include "app/UMain.h"
 #include "framework/Application.h"
 #include "framework/HeadlessRenderer.h"
 #include "platform/Files.h"
 #include "platform/Messages.h"
 #include "platform/Paths.h"
+#include "platform/Profile.h"
 #include "platform/Shell.h"
 
 namespace fs = std::filesystem;
@@ -171,6 +173,28 @@ TEST_F(ShellActionsTest, HelpOpensThePageBesideTheProgramWhateverTheCurrentFolde
     }
     EXPECT_EQ(ReadAll(record), platform::ExecutableFolder() + "/help.html\n");
     EXPECT_TRUE(fs::exists(platform::ExecutableFolder() + "/help.html"));
+}
+
+TEST_F(ShellActionsTest, InstalledAboutBoxTakesMissingKeysFromTheShippedSettings) {
+    // The per-user settings file of an installed program: TITLE and VERSION that it lacks
+    // come from main.ini beside the executable; what it has wins.
+    const fs::path config = home / ".config" / "tovanek";
+    fs::create_directories(config);
+    app::SetSettingsPathForTesting((config / "main.ini").string());
+    std::ofstream(config / "main.ini") << "[MAIN]\nVERSION=9.9\n";
+    const std::string shipped = platform::ExecutableFolder() + "/main.ini";
+    const std::string title = platform::GetPrivateProfileString("MAIN", "TITLE", "", shipped);
+    ASSERT_FALSE(title.empty());
+    auto* dlg = application.CreateForm<app::TFmDlg>();
+    dlg->FormShow(dlg);
+    EXPECT_EQ(dlg->ProductName->Caption(), title);
+    EXPECT_EQ(dlg->Version->Caption(), "Version 9.9");
+
+    // Any other settings file is taken as it is: a missing key is empty.
+    app::SetSettingsPathForTesting((root / "main.ini").string());
+    dlg->FormShow(dlg);
+    EXPECT_EQ(dlg->ProductName->Caption(), "");
+    EXPECT_EQ(dlg->Version->Caption(), "Version ");
 }
 
 }  // namespace
