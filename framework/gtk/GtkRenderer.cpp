@@ -350,8 +350,9 @@ void GtkRenderer::ApplyForm(FormView& fv, Property property) {
         case Property::Focus: {
             TControl* active = form.ActiveControl();
             if (active) {
-                if (ControlView* cv = Find(*active);
-                    cv && cv->main && !gtk_widget_has_focus(cv->main)) {
+                if (ControlView* cv = Find(*active); cv && cv->main &&
+                                                     gtk_widget_get_mapped(cv->main) &&
+                                                     !gtk_widget_has_focus(cv->main)) {
                     gtk_widget_grab_focus(cv->main);
                 }
             }
@@ -1311,7 +1312,11 @@ void GtkRenderer::SetFocus(TForm& form, TControl* control) {
     if (!control) {
         gtk_window_set_focus(GTK_WINDOW(fv->window), nullptr);
     } else if (ControlView* cv = Find(*control); cv && cv->main) {
-        if (!gtk_widget_has_focus(cv->main)) gtk_widget_grab_focus(cv->main);
+        // A control on a page that is not shown cannot take the keyboard: GTK would send
+        // keys to a widget that is not on screen.
+        if (gtk_widget_get_mapped(cv->main) && !gtk_widget_has_focus(cv->main)) {
+            gtk_widget_grab_focus(cv->main);
+        }
     }
     --updating_;
 }

@@ -566,7 +566,7 @@ TEST_F(GtkWindowsTest, EnterPressesOkAndEscCancel) {
 TEST_F(GtkWindowsTest, EscPressesCancelWhichSavesOnlyThePosition) {
     RecordingFmMain* fm = Start();
     GtkWidget* window = g_renderer->WindowOf(*fm);
-    fm->cmb_bitrate->SetFocus();
+    ASSERT_TRUE(fm->edt_dir->SetFocus());
     Pump(50);
     Key(window, GDK_KEY_Escape);
     Pump(100);
