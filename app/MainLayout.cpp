@@ -6,7 +6,7 @@ using framework::ControlSpec;
 using framework::ControlType;
 
 const framework::FormSpec& FmMainLayout() {
-    static const framework::FormSpec spec = [] {
+    static const framework::FormSpec desc = [] {
         framework::FormSpec f;
         f.name = "FmMain";
         f.caption = "Tovanek";
@@ -276,7 +276,7 @@ const framework::FormSpec& FmMainLayout() {
         };
         return f;
     }();
-    return spec;
+    return desc;
 }
 
 const GogoTeaDesign& FmMainGogoTeaDesign() {

@@ -24,57 +24,57 @@ namespace framework {
 
 namespace {
 
-TControl* Create(TForm& form, const ControlSpec& spec, TControl* parent) {
-    switch (spec.type) {
+TControl* Create(TForm& form, const ControlSpec& desc, TControl* parent) {
+    switch (desc.type) {
         case ControlType::Label:
-            return form.CreateControl<TLabel>(spec.name, parent);
+            return form.CreateControl<TLabel>(desc.name, parent);
         case ControlType::Button:
-            return form.CreateControl<TButton>(spec.name, parent);
+            return form.CreateControl<TButton>(desc.name, parent);
         case ControlType::BitBtn:
-            return form.CreateControl<TBitBtn>(spec.name, parent);
+            return form.CreateControl<TBitBtn>(desc.name, parent);
         case ControlType::Edit:
-            return form.CreateControl<TEdit>(spec.name, parent);
+            return form.CreateControl<TEdit>(desc.name, parent);
         case ControlType::CheckBox:
-            return form.CreateControl<TCheckBox>(spec.name, parent);
+            return form.CreateControl<TCheckBox>(desc.name, parent);
         case ControlType::RadioButton:
-            return form.CreateControl<TRadioButton>(spec.name, parent);
+            return form.CreateControl<TRadioButton>(desc.name, parent);
         case ControlType::ComboBox:
-            return form.CreateControl<TComboBox>(spec.name, parent);
+            return form.CreateControl<TComboBox>(desc.name, parent);
         case ControlType::ProgressBar:
-            return form.CreateControl<TProgressBar>(spec.name, parent);
+            return form.CreateControl<TProgressBar>(desc.name, parent);
         case ControlType::GroupBox:
-            return form.CreateControl<TGroupBox>(spec.name, parent);
+            return form.CreateControl<TGroupBox>(desc.name, parent);
         case ControlType::PageControl:
-            return form.CreateControl<TPageControl>(spec.name, parent);
+            return form.CreateControl<TPageControl>(desc.name, parent);
         case ControlType::TabSheet:
-            return form.CreateControl<TTabSheet>(spec.name, parent);
+            return form.CreateControl<TTabSheet>(desc.name, parent);
         case ControlType::Panel:
-            return form.CreateControl<TPanel>(spec.name, parent);
+            return form.CreateControl<TPanel>(desc.name, parent);
         case ControlType::Image:
-            return form.CreateControl<TImage>(spec.name, parent);
+            return form.CreateControl<TImage>(desc.name, parent);
         case ControlType::DriveComboBox:
-            return form.CreateControl<TDriveComboBox>(spec.name, parent);
+            return form.CreateControl<TDriveComboBox>(desc.name, parent);
         case ControlType::DirectoryListBox:
-            return form.CreateControl<TDirectoryListBox>(spec.name, parent);
+            return form.CreateControl<TDirectoryListBox>(desc.name, parent);
     }
-    throw std::logic_error("unknown control type for " + spec.name);
+    throw std::logic_error("unknown control type for " + desc.name);
 }
 
 }  // namespace
 
-void BuildLayout(TForm& form, const FormSpec& spec) {
-    form.SetCaption(spec.caption);
-    form.SetBorderStyle(spec.borderStyle);
-    form.SetBorderIcons(spec.borderIcons);
-    form.SetColor(spec.color);
-    form.SetFont(spec.font);
-    form.SetPixelsPerInch(spec.pixelsPerInch);
-    form.SetBounds(spec.left, spec.top, spec.clientWidth + TForm::kFrameWidth,
-                   spec.clientHeight + TForm::kFrameHeight);
-    form.SetDesignVisible(spec.visible);
+void BuildLayout(TForm& form, const FormSpec& desc) {
+    form.SetCaption(desc.caption);
+    form.SetBorderStyle(desc.borderStyle);
+    form.SetBorderIcons(desc.borderIcons);
+    form.SetColor(desc.color);
+    form.SetFont(desc.font);
+    form.SetPixelsPerInch(desc.pixelsPerInch);
+    form.SetBounds(desc.left, desc.top, desc.clientWidth + TForm::kFrameWidth,
+                   desc.clientHeight + TForm::kFrameHeight);
+    form.SetDesignVisible(desc.visible);
 
     std::vector<std::pair<TDriveComboBox*, std::string>> links;
-    for (const ControlSpec& c : spec.controls) {
+    for (const ControlSpec& c : desc.controls) {
         TControl* parent = nullptr;
         if (!c.parent.empty()) {
             parent = form.FindControl(c.parent);

@@ -63,6 +63,6 @@ struct FormSpec {
 
 // Applies the form's properties and creates every control in order. A parent must come
 // before its children; an unknown parent or dirList name throws std::logic_error.
-void BuildLayout(TForm& form, const FormSpec& spec);
+void BuildLayout(TForm& form, const FormSpec& desc);
 
 }  // namespace framework

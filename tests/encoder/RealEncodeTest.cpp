@@ -214,8 +214,8 @@ class RealEncodeTest : public ::testing::Test {
 };
 
 TEST_F(RealEncodeTest, DefaultsGiveJointStereoAt128) {
-    const WavSpec spec;
-    WriteWav(dir_ / "in.wav", spec);
+    const WavSpec desc;
+    WriteWav(dir_ / "in.wav", desc);
     const std::string mp3 = EncodeFile(dir_ / "in.wav");
     const Decoded d = Decode(mp3);
     ASSERT_TRUE(d.ok);
@@ -227,7 +227,7 @@ TEST_F(RealEncodeTest, DefaultsGiveJointStereoAt128) {
     EXPECT_EQ(d.info.bitrate, 128);
     EXPECT_EQ(d.info.mode, MPG123_M_JOINT);
     EXPECT_EQ(d.info.vbr, MPG123_CBR);
-    const long sourceFrames = static_cast<long>(spec.seconds * spec.rate);
+    const long sourceFrames = static_cast<long>(desc.seconds * desc.rate);
     EXPECT_NEAR(static_cast<long>(d.pcm.size() / 2), sourceFrames, 1152);
     EXPECT_GT(Correlation(d, 0, 0), 0.95);
     EXPECT_GT(Correlation(d, 1, 1), 0.95);
@@ -238,7 +238,7 @@ TEST_F(RealEncodeTest, InputLayoutsAndOutputFormats) {
     static std::uint8_t id3[] = {'I', 'D', '3', 3, 0, 0, 0, 0, 0, 0};  // empty ID3v2.3 tag
     struct Case {
         const char* name;
-        WavSpec spec;
+        WavSpec desc;
         std::function<void(TGogoTea&)> configure;
         int mode;          // mpg123 channel mode
         const char* form;  // RIFF form type of the output, or "" for plain MP3
@@ -291,7 +291,7 @@ TEST_F(RealEncodeTest, InputLayoutsAndOutputFormats) {
         tea->SetPriority(tpNormal);
         c.configure(*tea);
         const fs::path wav = dir_ / "in.wav";
-        WriteWav(wav, c.spec);
+        WriteWav(wav, c.desc);
         const std::string out = EncodeFile(wav);
         std::string stream = out;
         if (*c.form) {
@@ -305,8 +305,8 @@ TEST_F(RealEncodeTest, InputLayoutsAndOutputFormats) {
         }
         const Decoded d = Decode(stream);
         ASSERT_TRUE(d.ok);
-        EXPECT_EQ(d.rate, c.spec.rate);
-        EXPECT_EQ(d.channels, c.spec.channels);
+        EXPECT_EQ(d.rate, c.desc.rate);
+        EXPECT_EQ(d.channels, c.desc.channels);
         EXPECT_EQ(d.info.mode, c.mode);
         if (tea->UseVBR()) {
             EXPECT_NE(d.info.vbr, MPG123_CBR);
@@ -314,15 +314,15 @@ TEST_F(RealEncodeTest, InputLayoutsAndOutputFormats) {
             EXPECT_EQ(d.info.bitrate, 128);
             EXPECT_EQ(d.frames, tea->AllFrames());
         }
-        const long sourceFrames = static_cast<long>(c.spec.seconds * c.spec.rate);
+        const long sourceFrames = static_cast<long>(c.desc.seconds * c.desc.rate);
         EXPECT_NEAR(static_cast<long>(d.pcm.size() / d.channels), sourceFrames, 1152);
-        EXPECT_GT(Correlation(d, 0, 0), c.spec.bits == 8 ? 0.9 : 0.95);
+        EXPECT_GT(Correlation(d, 0, 0), c.desc.bits == 8 ? 0.9 : 0.95);
     }
 }
 
 TEST_F(RealEncodeTest, MemoryModeFromWriteBuffer) {
-    const WavSpec spec{44100, 2, 16, false, 10.0};  // more than the ring holds
-    const std::string pcm = Samples(spec);
+    const WavSpec desc{44100, 2, 16, false, 10.0};  // more than the ring holds
+    const std::string pcm = Samples(desc);
     tea->SetPriority(tpNormal);
     tea->SetEncodeMode(_MEMORY);
     tea->SetDestFile((dir_ / "mem.mp3").string());
@@ -346,7 +346,7 @@ TEST_F(RealEncodeTest, MemoryModeFromWriteBuffer) {
     ASSERT_TRUE(d.ok);
     EXPECT_EQ(d.info.bitrate, 128);
     EXPECT_EQ(d.info.mode, MPG123_M_JOINT);
-    const long sourceFrames = static_cast<long>(spec.seconds * spec.rate);
+    const long sourceFrames = static_cast<long>(desc.seconds * desc.rate);
     // The last read is padded to a whole frame step with silence.
     EXPECT_NEAR(static_cast<long>(d.pcm.size() / 2), sourceFrames, 2 * 1152);
     EXPECT_GT(Correlation(d, 0, 0), 0.95);

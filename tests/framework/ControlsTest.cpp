@@ -139,12 +139,12 @@ TEST_F(ControlsTest, LayoutBuildsParentsGeometryAndOuterSize) {
         G() : TForm("G") {}
     };
     G* g = app.CreateForm<G>();
-    FormSpec spec;
-    spec.name = "G";
-    spec.caption = "Tovanek";
-    spec.clientWidth = 329;
-    spec.clientHeight = 312;
-    spec.controls = {
+    FormSpec desc;
+    desc.name = "G";
+    desc.caption = "Tovanek";
+    desc.clientWidth = 329;
+    desc.clientHeight = 312;
+    desc.controls = {
         {.name = "box",
          .type = ControlType::GroupBox,
          .left = 8,
@@ -161,7 +161,7 @@ TEST_F(ControlsTest, LayoutBuildsParentsGeometryAndOuterSize) {
          .tabOrder = 3,
          .visible = false},
     };
-    BuildLayout(*g, spec);
+    BuildLayout(*g, desc);
     EXPECT_EQ(g->Width(), 337);
     EXPECT_EQ(g->Height(), 339);
     EXPECT_EQ(g->ClientWidth(), 329);

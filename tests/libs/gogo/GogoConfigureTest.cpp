@@ -11,7 +11,7 @@
 #include <string>
 
 #include "GogoTestSupport.h"
-#include "Mp3Inspect.h"
+#include "Mp3Probe.h"
 #include "WavBuilder.h"
 
 namespace gogotest {
@@ -20,9 +20,9 @@ namespace {
 class GogoConfigure : public ScratchDir {};
 
 std::vector<uint8_t> SmallWav(const std::function<void(WavSpec&)>& tweak = {}) {
-    WavSpec spec;
-    if (tweak) tweak(spec);
-    return BuildWav(spec, Sine(2000, 2, 44100));
+    WavSpec desc;
+    if (tweak) tweak(desc);
+    return BuildWav(desc, Sine(2000, 2, 44100));
 }
 
 void SetLe32(std::vector<uint8_t>& b, size_t at, uint32_t v) {
@@ -144,9 +144,9 @@ TEST_F(GogoConfigure, BitRatesMustBelongToTheStreamsMpegVersion) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::to_string(c.rate) + " Hz " + std::to_string(c.kbps) + " kbit/s");
-        WavSpec spec;
-        spec.sampleRate = c.rate;
-        WriteFile(Path("in.wav"), BuildWav(spec, Sine(2000, 2, c.rate)));
+        WavSpec desc;
+        desc.sampleRate = c.rate;
+        WriteFile(Path("in.wav"), BuildWav(desc, Sine(2000, 2, c.rate)));
         EXPECT_EQ(DetectOnly(Path("in.wav"), Path("o.mp3"),
                              [&] { MPGE_setConfigure(MC_BITRATE, c.kbps, 0); }),
                   c.expected);
@@ -232,12 +232,12 @@ TEST_F(GogoConfigure, OddButValidHeadersAreRead) {
     for (Case c : {Case{"exact", -1}, Case{"zero", 0}, Case{"past end", 1 << 30},
                    Case{"all ones", 0xFFFFFFFF}}) {
         SCOPED_TRACE(c.name);
-        WavSpec spec;
-        spec.dataSize = c.dataSize;
-        spec.chunksBeforeData = Chunk("odd ", {1, 2, 3});
+        WavSpec desc;
+        desc.dataSize = c.dataSize;
+        desc.chunksBeforeData = Chunk("odd ", {1, 2, 3});
         auto list = Chunk("LIST", {'I', 'N', 'F', 'O'});
-        spec.chunksBeforeData.insert(spec.chunksBeforeData.end(), list.begin(), list.end());
-        WriteFile(Path("in.wav"), BuildWav(spec, src));
+        desc.chunksBeforeData.insert(desc.chunksBeforeData.end(), list.begin(), list.end());
+        WriteFile(Path("in.wav"), BuildWav(desc, src));
         EncodeRun run = RunEncode(Path("in.wav"), Path("o.mp3"));
         ASSERT_EQ(run.last, GOGO_END);
         EXPECT_EQ(Decode(run.output.data(), run.output.size()).Frames(), frames);

@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "GogoTestSupport.h"
-#include "Mp3Inspect.h"
+#include "Mp3Probe.h"
 #include "WavBuilder.h"
 
 namespace gogotest {
@@ -48,9 +48,9 @@ TEST_F(GogoEncode, AllFramesIsExactAroundFrameBoundaries) {
     for (Case c : {Case{44100, 128}, Case{22050, 64}, Case{8000, 32}}) {
         for (uint32_t n : {0u, 1u, 575u, 576u, 577u, 1151u, 1152u, 1153u, 2304u, 5000u}) {
             SCOPED_TRACE("rate " + std::to_string(c.rate) + " n " + std::to_string(n));
-            WavSpec spec;
-            spec.sampleRate = c.rate;
-            WriteFile(Path("in.wav"), BuildWav(spec, Sine(n, 2, c.rate)));
+            WavSpec desc;
+            desc.sampleRate = c.rate;
+            WriteFile(Path("in.wav"), BuildWav(desc, Sine(n, 2, c.rate)));
             EncodeRun run = RunEncode(Path("in.wav"), Path("out.mp3"),
                                       [&] { MPGE_setConfigure(MC_BITRATE, c.kbps, 0); });
             ASSERT_EQ(run.detect, GOGO_OK);
@@ -79,9 +79,9 @@ TEST_F(GogoEncode, ResampledInputsKeepTheirLength) {
     for (Case c : {Case{96000, 0, 48000}, Case{96000, 123457, 48000}, Case{88200, 96000, 48000},
                    Case{37800, 1000, 32000}}) {
         SCOPED_TRACE(std::to_string(c.rate) + " Hz, " + std::to_string(c.n));
-        WavSpec spec;
-        spec.sampleRate = c.rate;
-        WriteFile(Path("in.wav"), BuildWav(spec, Sine(c.n, 2, c.rate)));
+        WavSpec desc;
+        desc.sampleRate = c.rate;
+        WriteFile(Path("in.wav"), BuildWav(desc, Sine(c.n, 2, c.rate)));
         EncodeRun run = RunEncode(Path("in.wav"), Path("out.mp3"));
         ASSERT_EQ(run.last, GOGO_END);
         EXPECT_EQ(run.calls, run.allFrames);
@@ -98,7 +98,7 @@ TEST_F(GogoEncode, ResampledInputsKeepTheirLength) {
 
 struct FormatCase {
     const char* name;
-    WavSpec spec;
+    WavSpec desc;
     int kbps;
     int mpegVersion;
 };
@@ -107,9 +107,9 @@ class GogoFormats : public ScratchDir, public ::testing::WithParamInterface<Form
 
 TEST_P(GogoFormats, EncodesFaithfully) {
     const FormatCase& c = GetParam();
-    const uint32_t frames = c.spec.sampleRate * 2;
-    auto src = Sine(frames, c.spec.channels, c.spec.sampleRate, 440.0);
-    WriteFile(Path("in.wav"), BuildWav(c.spec, src));
+    const uint32_t frames = c.desc.sampleRate * 2;
+    auto src = Sine(frames, c.desc.channels, c.desc.sampleRate, 440.0);
+    WriteFile(Path("in.wav"), BuildWav(c.desc, src));
     EncodeRun run = RunEncode(Path("in.wav"), Path("out.mp3"),
                               [&] { MPGE_setConfigure(MC_BITRATE, c.kbps, 0); });
     ASSERT_EQ(run.detect, GOGO_OK);
@@ -119,19 +119,20 @@ TEST_P(GogoFormats, EncodesFaithfully) {
     EXPECT_EQ(scan.audioFrames, run.allFrames);
     EXPECT_EQ(scan.mpegVersion, c.mpegVersion);
     EXPECT_EQ(scan.bitRates, std::set<int>{c.kbps});
-    EXPECT_EQ(scan.modeBits == 3, c.spec.channels == 1);
+    EXPECT_EQ(scan.modeBits == 3, c.desc.channels == 1);
     Decoded d = Decode(run.output.data(), run.output.size());
     ASSERT_TRUE(d.ok);
-    EXPECT_EQ(d.rate, static_cast<long>(c.spec.sampleRate));
-    EXPECT_EQ(d.channels, c.spec.channels);
+    EXPECT_EQ(d.rate, static_cast<long>(c.desc.sampleRate));
+    EXPECT_EQ(d.channels, c.desc.channels);
     EXPECT_EQ(d.Frames(), frames);
     // A sine at the wrong pitch, a swapped or a garbled channel all fail this.
-    for (int ch = 0; ch < c.spec.channels; ++ch) {
-        EXPECT_GT(Correlation(src, c.spec.channels, d, ch, 0), 0.97) << "channel " << ch;
+    for (int ch = 0; ch < c.desc.channels; ++ch) {
+        EXPECT_GT(Correlation(src, c.desc.channels, d, ch, 0), 0.97) << "channel " << ch;
     }
 }
 
-WavSpec Spec(uint16_t tag, uint16_t channels, uint32_t rate, uint16_t bits, uint16_t sub = 1) {
+WavSpec MakeWavSpec(uint16_t tag, uint16_t channels, uint32_t rate, uint16_t bits,
+                    uint16_t sub = 1) {
     WavSpec s;
     s.formatTag = tag;
     s.channels = channels;
@@ -143,15 +144,16 @@ WavSpec Spec(uint16_t tag, uint16_t channels, uint32_t rate, uint16_t bits, uint
 
 INSTANTIATE_TEST_SUITE_P(
     Layouts, GogoFormats,
-    ::testing::Values(FormatCase{"mono48k16", Spec(1, 1, 48000, 16), 96, 1},
-                      FormatCase{"stereo8bit", Spec(1, 2, 44100, 8), 128, 1},
-                      FormatCase{"mono8bit", Spec(1, 1, 32000, 8), 64, 1},
-                      FormatCase{"stereo24bit", Spec(1, 2, 44100, 24), 192, 1},
-                      FormatCase{"stereo32bit", Spec(1, 2, 48000, 32), 160, 1},
-                      FormatCase{"stereoFloat", Spec(3, 2, 44100, 32), 128, 1},
-                      FormatCase{"extensible24", Spec(0xFFFE, 2, 44100, 24, 1), 128, 1},
-                      FormatCase{"extensibleFloatMono", Spec(0xFFFE, 1, 22050, 32, 3), 64, 2},
-                      FormatCase{"mono11k", Spec(1, 1, 11025, 16), 32, 25}),
+    ::testing::Values(FormatCase{"mono48k16", MakeWavSpec(1, 1, 48000, 16), 96, 1},
+                      FormatCase{"stereo8bit", MakeWavSpec(1, 2, 44100, 8), 128, 1},
+                      FormatCase{"mono8bit", MakeWavSpec(1, 1, 32000, 8), 64, 1},
+                      FormatCase{"stereo24bit", MakeWavSpec(1, 2, 44100, 24), 192, 1},
+                      FormatCase{"stereo32bit", MakeWavSpec(1, 2, 48000, 32), 160, 1},
+                      FormatCase{"stereoFloat", MakeWavSpec(3, 2, 44100, 32), 128, 1},
+                      FormatCase{"extensible24", MakeWavSpec(0xFFFE, 2, 44100, 24, 1), 128, 1},
+                      FormatCase{"extensibleFloatMono", MakeWavSpec(0xFFFE, 1, 22050, 32, 3), 64,
+                                 2},
+                      FormatCase{"mono11k", MakeWavSpec(1, 1, 11025, 16), 32, 25}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(GogoEncode, ChannelModesReachTheHeader) {

@@ -23,7 +23,7 @@ struct WavSpec {
 };
 
 // `samples` holds per-channel interleaved values in -1..1.
-std::vector<uint8_t> BuildWav(const WavSpec& spec, const std::vector<float>& samples);
+std::vector<uint8_t> BuildWav(const WavSpec& desc, const std::vector<float>& samples);
 // A sine of `hz` on the left channel and a quieter one of 1.5 x `hz` on the right, so that
 // swapped or mixed channels show; `frames` long.
 std::vector<float> Sine(uint32_t frames, uint16_t channels, uint32_t rate, double hz = 1000.0,

@@ -1,4 +1,4 @@
-#include "Mp3Inspect.h"
+#include "Mp3Probe.h"
 
 #include <mpg123.h>
 
