@@ -51,8 +51,8 @@ int main(int argc, char** argv) {
 #if defined(TOVANEK_HAVE_CONSOLE_RENDERER)
     // What the console says when it is asked for the settings window.
     framework::console::SetWindowNotice(
-        "tovanek: the settings window needs a graphical session (no display could be "
-        "opened); the settings are in " +
+        "tovanek: 設定ウィンドウを開くにはグラフィカルな画面が必要です"
+        "（ディスプレイを開けません）。設定ファイル: " +
         app::SettingsPath());
 #endif
     const char* forced = std::getenv("TOVANEK_RENDERER");

@@ -201,7 +201,7 @@ int ConsoleRenderer::MessageBox(const std::string& text, const std::string& capt
     if (!streams_.inputIsTerminal) {
         const int answer = UnattendedAnswer(flags);
         Write(streams_.messages,
-              prompt + AnswerWord(answer) + " (standard input is not a terminal)\n");
+              prompt + AnswerWord(answer) + "（標準入力が端末ではないため自動で回答）\n");
         return answer;
     }
     for (;;) {
@@ -209,7 +209,7 @@ int ConsoleRenderer::MessageBox(const std::string& text, const std::string& capt
         const std::optional<std::string> line = ReadLine();
         if (!line) {
             const int answer = UnattendedAnswer(flags);
-            Write(streams_.messages, "\n" + AnswerWord(answer) + " (no answer)\n");
+            Write(streams_.messages, "\n" + AnswerWord(answer) + "（入力がありません）\n");
             return answer;
         }
         if (const std::optional<int> answer = ParseAnswer(*line, choices)) return *answer;
@@ -224,7 +224,8 @@ void ConsoleRenderer::ShowMessage(const std::string& text, const std::string& ca
 // ---- Events ----
 
 void ConsoleRenderer::HandleInterrupt() {
-    WriteMessage("Interrupted: stopping after the current file (Ctrl+C again ends at once).\n");
+    WriteMessage(
+        "中断: このファイルの変換が終わったところで止めます（もう一度 Ctrl+C で直ちに終了）。\n");
     const std::vector<Shown> shown = shown_;
     if (shown.empty()) {
         if (TApplication* app = TApplication::Instance()) app->Terminate();

@@ -28,7 +28,7 @@ void SetWindowNotice(std::string line) {
 
 const std::string& WindowNotice() {
     static const std::string generic =
-        "This window needs a graphical session: no display could be opened.";
+        "このウィンドウを開くにはグラフィカルな画面が必要です（ディスプレイを開けません）。";
     const std::string& notice = NoticeStore();
     return notice.empty() ? generic : notice;
 }

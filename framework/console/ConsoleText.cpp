@@ -154,18 +154,19 @@ std::string StatusLineText(const std::vector<std::string>& labels,
 std::vector<Choice> ChoicesFor(unsigned flags) {
     switch (flags & MB_TYPEMASK) {
         case MB_OKCANCEL:
-            return {{IDOK, "[O]K", "OK"}, {IDCANCEL, "[C]ancel", "Cancel"}};
+            return {{IDOK, "OK(O)", "OK"}, {IDCANCEL, "キャンセル(C)", "Cancel"}};
         case MB_ABORTRETRYIGNORE:
-            return {{IDABORT, "[A]bort", "Abort"},
-                    {IDRETRY, "[R]etry", "Retry"},
-                    {IDIGNORE, "[I]gnore", "Ignore"}};
+            return {{IDABORT, "中止(A)", "Abort"},
+                    {IDRETRY, "再試行(R)", "Retry"},
+                    {IDIGNORE, "無視(I)", "Ignore"}};
         case MB_YESNOCANCEL:
-            return {
-                {IDYES, "[Y]es", "Yes"}, {IDNO, "[N]o", "No"}, {IDCANCEL, "[C]ancel", "Cancel"}};
+            return {{IDYES, "はい(Y)", "Yes"},
+                    {IDNO, "いいえ(N)", "No"},
+                    {IDCANCEL, "キャンセル(C)", "Cancel"}};
         case MB_YESNO:
-            return {{IDYES, "[Y]es", "Yes"}, {IDNO, "[N]o", "No"}};
+            return {{IDYES, "はい(Y)", "Yes"}, {IDNO, "いいえ(N)", "No"}};
         case MB_RETRYCANCEL:
-            return {{IDRETRY, "[R]etry", "Retry"}, {IDCANCEL, "[C]ancel", "Cancel"}};
+            return {{IDRETRY, "再試行(R)", "Retry"}, {IDCANCEL, "キャンセル(C)", "Cancel"}};
         default:
             return {};
     }
@@ -186,6 +187,7 @@ std::optional<int> ParseAnswer(const std::string& line, const std::vector<Choice
     for (const Choice& c : choices) {
         const std::string word = Lower(c.word);
         if (typed == word || (typed.size() == 1 && typed[0] == word[0])) return c.answer;
+        if (typed == AnswerWord(c.answer)) return c.answer;  // typed in Japanese
     }
     return std::nullopt;
 }
@@ -210,17 +212,17 @@ std::string AnswerWord(int answer) {
         case IDOK:
             return "OK";
         case IDCANCEL:
-            return "Cancel";
+            return "キャンセル";
         case IDABORT:
-            return "Abort";
+            return "中止";
         case IDRETRY:
-            return "Retry";
+            return "再試行";
         case IDIGNORE:
-            return "Ignore";
+            return "無視";
         case IDYES:
-            return "Yes";
+            return "はい";
         case IDNO:
-            return "No";
+            return "いいえ";
         default:
             return std::to_string(answer);
     }

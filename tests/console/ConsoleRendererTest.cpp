@@ -176,7 +176,8 @@ TEST_F(ConsoleRendererTest, TypedAnswers) {
         const std::string shown = messages.Take();
         EXPECT_EQ(shown.rfind("[確認] /t/a.mp3 はすでに存在します。上書きしますか？\n", 0), 0u)
             << shown;
-        const std::string buttons = (c.flags & 0xF) == 3 ? "[Y]es/[N]o/[C]ancel: " : "[Y]es/[N]o: ";
+        const std::string buttons =
+            (c.flags & 0xF) == 3 ? "はい(Y)/いいえ(N)/キャンセル(C): " : "はい(Y)/いいえ(N): ";
         int prompts = 0;
         for (auto at = shown.find(buttons); at != std::string::npos;
              at = shown.find(buttons, at + 1))
@@ -191,13 +192,13 @@ TEST_F(ConsoleRendererTest, WithoutATerminalQuestionsTakeTheAnswerThatKeepsFiles
               IDNO);
     EXPECT_EQ(messages.Take(),
               "[確認] /t/a.mp3 はすでに存在します。上書きしますか？\n"
-              "[Y]es/[N]o/[C]ancel: No (standard input is not a terminal)\n");
+              "はい(Y)/いいえ(N)/キャンセル(C): いいえ（標準入力が端末ではないため自動で回答）\n");
     EXPECT_EQ(
         renderer->MessageBox("/t/a.wav削除失敗しました。処理を続けますか？", "Error Msg", 0x34),
         IDNO);
     EXPECT_EQ(messages.Take(),
               "[Error Msg] /t/a.wav削除失敗しました。処理を続けますか？\n"
-              "[Y]es/[N]o: No (standard input is not a terminal)\n");
+              "はい(Y)/いいえ(N): いいえ（標準入力が端末ではないため自動で回答）\n");
     EXPECT_EQ(renderer->MessageBox("/t/a.mp3 File Open Error!!", "ErrorMessage", 0x30), IDOK);
     EXPECT_EQ(messages.Take(), "[ErrorMessage] /t/a.mp3 File Open Error!!\n");
     app->SetTitle("Tovanek");
@@ -250,7 +251,7 @@ TEST_F(ConsoleRendererTest, InterruptClosesTheShownWindow) {
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
     app->ProcessMessages();
     EXPECT_EQ(closes, 1);
-    EXPECT_NE(messages.Take().find("Interrupted"), std::string::npos);
+    EXPECT_NE(messages.Take().find("中断"), std::string::npos);
     app->ProcessMessages();
     EXPECT_EQ(closes, 1);
 }

@@ -55,15 +55,16 @@ TEST(ConsoleText, StatusLineShortensTheLongestLabelToFit) {
 
 TEST(ConsoleText, AnswersByLetterOrWord) {
     const auto choices = ChoicesFor(MB_YESNOCANCEL | MB_ICONQUESTION);
-    EXPECT_EQ(ChoicesText(choices), "[Y]es/[N]o/[C]ancel");
+    EXPECT_EQ(ChoicesText(choices), "はい(Y)/いいえ(N)/キャンセル(C)");
     EXPECT_EQ(ParseAnswer("y", choices), IDYES);
     EXPECT_EQ(ParseAnswer("  YES \r", choices), IDYES);
     EXPECT_EQ(ParseAnswer("n", choices), IDNO);
     EXPECT_EQ(ParseAnswer("Cancel", choices), IDCANCEL);
+    EXPECT_EQ(ParseAnswer("いいえ", choices), IDNO);
     EXPECT_EQ(ParseAnswer("", choices), std::nullopt);
     EXPECT_EQ(ParseAnswer("yep", choices), std::nullopt);
     EXPECT_EQ(ParseAnswer("r", choices), std::nullopt);
-    EXPECT_EQ(ChoicesText(ChoicesFor(MB_YESNO | MB_ICONEXCLAMATION)), "[Y]es/[N]o");
+    EXPECT_EQ(ChoicesText(ChoicesFor(MB_YESNO | MB_ICONEXCLAMATION)), "はい(Y)/いいえ(N)");
     EXPECT_TRUE(ChoicesFor(MB_OK | MB_ICONEXCLAMATION).empty());
 }
 

@@ -242,7 +242,7 @@ class BadInputs(Folder):
                 self.assertRanCleanly(result)
                 self.assertIn(bad + ": ", result.stderr)
                 self.assertIn(reason, result.stderr)
-                self.assertIn("[Y]es/[N]o: No (standard input is not a terminal)", result.stderr)
+                self.assertIn("はい(Y)/いいえ(N): いいえ（標準入力が端末ではないため自動で回答）", result.stderr)
                 self.assertFalse(os.path.exists(bad[:-4] + ".mp3"))
                 self.assertFalse(os.path.exists(self.p("good.mp3")), "the batch stopped")
                 self.assertEqual(os.path.exists(bad), name != "missing.wav")
@@ -335,7 +335,7 @@ class Console(Folder):
         result = run_program(files, self.ini)
         self.assertRanCleanly(result)
         self.assertIn("[確認] " + self.p("a.mp3") + " はすでに存在します。上書きしますか？\n"
-                      "[Y]es/[N]o/[C]ancel: No (standard input is not a terminal)", result.stderr)
+                      "はい(Y)/いいえ(N)/キャンセル(C): いいえ（標準入力が端末ではないため自動で回答）", result.stderr)
         self.assertEqual(read(self.p("a.mp3")), b"old")
 
     def test_settings_window_without_display(self):
@@ -345,7 +345,7 @@ class Console(Folder):
         self.assertLess(time.monotonic() - start, 10)
         lines = result.stderr.strip().splitlines()
         self.assertEqual(len(lines), 1, result.stderr)
-        self.assertIn("graphical session", lines[0])
+        self.assertIn("グラフィカルな画面", lines[0])
         self.assertIn(self.ini, lines[0])
 
     def run_in_terminal(self, args, typed=b"", interrupt_after=None, timeout=60):
@@ -390,7 +390,7 @@ class Console(Folder):
         self.assertEqual(status, 0, out)
         self.assertIn("\r1 / 2  a.wav  [####################] 100%", out)
         self.assertIn("\r2 / 2  b.wav  [####################] 100%", out)
-        self.assertEqual(out.count("[Y]es/[N]o/[C]ancel: "), 2, out)  # "maybe" is asked again
+        self.assertEqual(out.count("はい(Y)/いいえ(N)/キャンセル(C): "), 2, out)  # "maybe" is asked again
         self.assertNotEqual(read(self.p("b.mp3")), b"old")
 
     def test_terminal_cancel(self):
@@ -405,7 +405,7 @@ class Console(Folder):
         files = self.wavs("a.wav", "b.wav", "c.wav", seconds=20)
         status, out = self.run_in_terminal(files, interrupt_after=3)
         self.assertEqual(status, 0, out)
-        self.assertIn("Interrupted", out)
+        self.assertIn("中断", out)
         made = [os.path.exists(self.p(n)) for n in ("a.mp3", "b.mp3", "c.mp3")]
         self.assertEqual(made, [True, False, False], out)
         self.assertEqual(leftovers(self.dir), [])
