@@ -30,4 +30,14 @@ void SetVolumeQueriesForTesting(std::optional<VolumeQueries> queries) {
     Current() = queries ? std::move(*queries) : PlatformQueries();
 }
 
+VolumeQueries FoldersAsVolumes(std::vector<std::string> roots) {
+    return VolumeQueries{[roots] { return roots; },
+                         [roots](const std::string& path) {
+                             for (const std::string& root : roots) {
+                                 if (path == root || path.rfind(root + "/", 0) == 0) return root;
+                             }
+                             return std::string("/");
+                         }};
+}
+
 }  // namespace framework

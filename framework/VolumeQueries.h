@@ -21,4 +21,8 @@ const VolumeQueries& CurrentVolumeQueries();
 // nullopt puts the platform's queries back.
 void SetVolumeQueriesForTesting(std::optional<VolumeQueries> queries);
 
+// Queries in which the given folders play the part of mounted volumes (tests): they are
+// the roots, a path lies on the first of them that is it or holds it, any other on "/".
+VolumeQueries FoldersAsVolumes(std::vector<std::string> roots);
+
 }  // namespace framework

@@ -19,16 +19,7 @@ class FolderControlsTest : public AppTest {
         fs::create_directories(volA + "/music");
         fs::create_directories(volA + "/out");
         fs::create_directories(volB + "/backup");
-        SetVolumeQueriesForTesting(VolumeQueries{[this] {
-                                                     return std::vector<std::string>{volA, volB};
-                                                 },
-                                                 [this](const std::string& p) {
-                                                     for (const std::string& v : {volA, volB}) {
-                                                         if (p == v || p.rfind(v + "/", 0) == 0)
-                                                             return v;
-                                                     }
-                                                     return std::string("/");
-                                                 }});
+        SetVolumeQueriesForTesting(FoldersAsVolumes({volA, volB}));
     }
     ~FolderControlsTest() override { SetVolumeQueriesForTesting(std::nullopt); }
 

@@ -30,16 +30,7 @@ class FolderControlsTest : public testing_support::HeadlessAppTest {
         fs::create_directories(volA + "/out");
         fs::create_directories(volB + "/backup");
         // Two folders play the part of two mounted volumes.
-        SetVolumeQueriesForTesting(VolumeQueries{[this] {
-                                                     return std::vector<std::string>{volA, volB};
-                                                 },
-                                                 [this](const std::string& p) {
-                                                     for (const std::string& v : {volA, volB}) {
-                                                         if (p == v || p.rfind(v + "/", 0) == 0)
-                                                             return v;
-                                                     }
-                                                     return std::string("/");
-                                                 }});
+        SetVolumeQueriesForTesting(FoldersAsVolumes({volA, volB}));
         form = app.CreateForm<F>();
         drive = form->CreateControl<TDriveComboBox>("drive_cmb");
         list = form->CreateControl<TDirectoryListBox>("dir_lst");
