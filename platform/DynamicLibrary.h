@@ -8,7 +8,7 @@ namespace platform {
 // Move-only owner of a loaded library; the destructor frees it. Any thread; one object
 // is used by one thread at a time.
 class DynamicLibrary {
-public:
+  public:
     DynamicLibrary() = default;
     ~DynamicLibrary();
     DynamicLibrary(DynamicLibrary&& other) noexcept;
@@ -25,7 +25,7 @@ public:
     void Free();
     void* NativeHandle() const { return handle_; }
 
-private:
+  private:
     explicit DynamicLibrary(void* handle) : handle_(handle) {}
     void* handle_ = nullptr;
 };

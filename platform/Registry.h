@@ -29,14 +29,14 @@ struct RegValue {
 
 // The error of a read that finds a value of another type than asked.
 class RegistryError : public std::runtime_error {
-public:
+  public:
     using std::runtime_error::runtime_error;
 };
 
 // A snapshot of one key, taken when it is opened. Any thread; the store is read afresh by
 // every OpenCurrentUser.
 class RegistryKey {
-public:
+  public:
     // Opens HKEY_CURRENT_USER\<path> without creating it; nullopt when absent.
     static std::optional<RegistryKey> OpenCurrentUser(const std::string& path);
 
@@ -46,7 +46,7 @@ public:
     // other type.
     std::string ReadString(const std::string& name) const;
 
-private:
+  private:
     std::string path_;
     std::vector<std::pair<std::string, RegValue>> values_;  // as read when opened
 };

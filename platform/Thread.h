@@ -29,7 +29,7 @@ enum class ThreadPriority : std::uint8_t {
 // when the body returns: posts to Id() fail from then on. An exception that leaves the
 // body ends the process, as with std::thread.
 class Thread {
-public:
+  public:
     explicit Thread(std::function<void()> body, bool suspended = false);
     ~Thread();
     Thread(const Thread&) = delete;
@@ -37,7 +37,7 @@ public:
 
     ThreadId Id() const;
     void Resume();
-    void Join();           // waits for the body to return; idempotent
+    void Join();            // waits for the body to return; idempotent
     bool Finished() const;  // the body has returned
 
     // Applies a priority to this thread (any thread may call). Idle maps to SCHED_IDLE,
@@ -45,7 +45,7 @@ public:
     void SetPriority(ThreadPriority priority);
     ThreadPriority Priority() const;
 
-private:
+  private:
     struct State;
     std::shared_ptr<State> state_;
 };

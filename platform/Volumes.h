@@ -32,13 +32,13 @@ bool SameVolume(const std::string& a, const std::string& b);
 // SetErrorMode(SEM_FAILCRITICALERRORS) for the life of the object, then the previous
 // mode. Linux has no such dialog: a no-op there.
 class ScopedErrorMode {
-public:
+  public:
     explicit ScopedErrorMode(unsigned mode);
     ~ScopedErrorMode();
     ScopedErrorMode(const ScopedErrorMode&) = delete;
     ScopedErrorMode& operator=(const ScopedErrorMode&) = delete;
 
-private:
+  private:
     unsigned previous_ = 0;
 };
 constexpr unsigned SEM_FAILCRITICALERRORS = 1;
