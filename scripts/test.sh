@@ -10,6 +10,9 @@ bash scripts/install-deps.sh
 
 step() { printf '\n==== %s ====\n' "$*"; }
 
+step "formatting"
+git ls-files -z '*.cpp' '*.h' | xargs -0 clang-format --dry-run -Werror
+
 step "build (RelWithDebInfo)"
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTOVANEK_WERROR=ON >/dev/null
 cmake --build build -j"$jobs"
